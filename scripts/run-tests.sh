@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The whole test suite from a fresh clone: installs what is missing, then
+# configures, builds and runs every test twice, once in a plain build and once
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+jobs=$(nproc)
+
+"$root/scripts/install-deps.sh"
+
+run_suite() {
+    local build=$1
+    shift
+    cmake -S "$root" -B "$build" -G Ninja "$@"
+    cmake --build "$build" -j "$jobs"
+    ctest --test-dir "$build" --output-on-failure -j "$jobs"
+}
+
+echo "== Plain build"
+run_suite "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+echo "== Sanitizer build"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+run_suite "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DTALLOWICK_SANITIZE=ON -DTALLOWICK_BENCH=OFF
