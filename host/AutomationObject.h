@@ -1,0 +1,36 @@
+#pragma once
+
+#include "host/Variant.h"
+
+#include <QString>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace host {
+
+// A failed late-bound call: names the method as the caller spelled it and the
+// reason the callee gave.
+class HostCallError : public std::runtime_error {
+public:
+    HostCallError(QString method, QString reason);
+    const QString& method() const { return method_; }
+    const QString& reason() const { return reason_; }
+
+private:
+    QString method_;
+    QString reason_;
+};
+
+// An object whose methods are called by name at run time with variant
+// arguments: the host's automation object, and the windows a program hands
+// to the host. Implementations match names without regard to case and throw
+// HostCallError when a call fails. Arguments the caller passes "by reference"
+// are never read back, so they travel by value here.
+class AutomationObject {
+public:
+    virtual ~AutomationObject() = default;
+    virtual Variant Invoke(const QString& method, const std::vector<Variant>& args = {}) = 0;
+};
+
+} // namespace host

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <vector>
+
+namespace host {
+
+// One dimension of an automation byte array: its lower bound and its number
+// of elements (the upper bound is lower + count - 1).
+struct Dimension {
+    int32_t lower = 0;
+    int32_t count = 0;
+    bool operator==(const Dimension&) const = default;
+};
+
+class ByteArrayError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A byte array of one to three dimensions, the first index varying fastest in
+// memory. Channel planes are the two-dimensional case with lower bounds 0:
+// sample (x, y) lies at byte y * count(0) + x.
+class ByteArray {
+public:
+    // No dimensions and no bytes.
+    ByteArray() = default;
+    // Zero-filled. Throws ByteArrayError for a rank outside 1..3, a negative
+    // count, an upper bound beyond the 32-bit range, or a total size that does
+    // not fit in memory.
+    explicit ByteArray(std::vector<Dimension> dimensions);
+    // A plane with bounds (0..width-1, 0..height-1); ByteArrayError for a
+    // negative width or height.
+    static ByteArray plane(int32_t width, int32_t height);
+
+    const std::vector<Dimension>& dimensions() const { return dimensions_; }
+    int rank() const { return static_cast<int>(dimensions_.size()); }
+    // ByteArrayError for a dimension the array does not have.
+    int32_t count(int dimension) const;
+    int32_t lower(int dimension) const;
+    std::size_t size() const { return bytes_.size(); }
+    bool empty() const { return bytes_.empty(); }
+
+    // Two dimensions, both with lower bound 0: what the host exchanges as a
+    // channel plane.
+    bool isPlane() const;
+
+    // The element at the given indexes, each within its dimension's bounds;
+    // ByteArrayError for the wrong number of indexes or one out of bounds.
+    uint8_t& at(int32_t i);
+    uint8_t& at(int32_t x, int32_t y);
+    uint8_t& at(int32_t x, int32_t y, int32_t z);
+    uint8_t at(int32_t i) const;
+    uint8_t at(int32_t x, int32_t y) const;
+    uint8_t at(int32_t x, int32_t y, int32_t z) const;
+
+    uint8_t* data() { return bytes_.data(); }
+    const uint8_t* data() const { return bytes_.data(); }
+
+    // The bounds in the automation notation, for messages: "(0 To 4, 1 To 3)".
+    QString boundsText() const;
+
+    bool operator==(const ByteArray&) const = default;
+
+private:
+    const Dimension& dimensionAt(int dimension) const;
+    std::size_t offsetOf(const int32_t* indexes, int indexCount) const;
+
+    std::vector<Dimension> dimensions_;
+    std::vector<uint8_t> bytes_;
+};
+
+} // namespace host

@@ -1,0 +1,49 @@
+#include "host/ResultConversions.h"
+
+#include "platform/Conversions.h"
+
+#include <string>
+
+namespace host {
+
+namespace {
+
+[[noreturn]] void refuse(const QString& method, const QString& expected, const QString& received) {
+    throw ResultTypeError(
+        QStringLiteral("%1: expected %2, got %3").arg(method, expected, received).toStdString());
+}
+
+int32_t doubleToInt32(const QString& method, double value) {
+    try {
+        return platform::toInt32(value);
+    } catch (const platform::OverflowError& error) {
+        throw platform::OverflowError(method.toStdString() + ": " + error.what());
+    }
+}
+
+} // namespace
+
+int32_t resultToInt32(const QString& method, const Variant& result) {
+    if (const auto* value = std::get_if<int16_t>(&result))
+        return *value;
+    if (const auto* value = std::get_if<int32_t>(&result))
+        return *value;
+    if (const auto* value = std::get_if<double>(&result))
+        return doubleToInt32(method, *value);
+    if (const auto* value = std::get_if<bool>(&result))
+        return *value ? -1 : 0;
+    refuse(method, QStringLiteral("a number"), typeName(result));
+}
+
+ByteArray resultToPlane(const QString& method, Variant&& result) {
+    const QString expected = QStringLiteral("a two-dimensional byte array with lower bounds 0");
+    auto* array = std::get_if<ByteArray>(&result);
+    if (!array)
+        refuse(method, expected, typeName(result));
+    if (!array->isPlane())
+        refuse(method, expected,
+               typeName(result) + QStringLiteral(" with bounds ") + array->boundsText());
+    return std::move(*array);
+}
+
+} // namespace host
