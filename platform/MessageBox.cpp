@@ -1,0 +1,145 @@
+#include "platform/MessageBox.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+// Process-wide, like the program's title itself; used from the GUI thread only.
+QString g_programTitle;
+MessageBoxResponder g_responder;
+
+QString answerName(MessageBoxAnswer answer) {
+    switch (answer) {
+    case MessageBoxAnswer::Ok:
+        return QStringLiteral("OK");
+    case MessageBoxAnswer::Cancel:
+        return QStringLiteral("Cancel");
+    case MessageBoxAnswer::Yes:
+        return QStringLiteral("Yes");
+    case MessageBoxAnswer::No:
+        return QStringLiteral("No");
+    }
+    return QStringLiteral("an unknown button");
+}
+
+bool offers(MessageBoxButtons buttons, MessageBoxAnswer answer) {
+    switch (buttons) {
+    case MessageBoxButtons::Ok:
+        return answer == MessageBoxAnswer::Ok;
+    case MessageBoxButtons::OkCancel:
+        return answer == MessageBoxAnswer::Ok || answer == MessageBoxAnswer::Cancel;
+    case MessageBoxButtons::YesNo:
+        return answer == MessageBoxAnswer::Yes || answer == MessageBoxAnswer::No;
+    }
+    return false;
+}
+
+void requireOffered(MessageBoxButtons buttons, MessageBoxAnswer answer, const char* role) {
+    if (!offers(buttons, answer))
+        throw MessageBoxError(QStringLiteral("Message box: %1 %2 is not one of its buttons")
+                                  .arg(QString::fromLatin1(role), answerName(answer))
+                                  .toStdString());
+}
+
+QMessageBox::StandardButtons standardButtons(MessageBoxButtons buttons) {
+    switch (buttons) {
+    case MessageBoxButtons::Ok:
+        return QMessageBox::Ok;
+    case MessageBoxButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MessageBoxButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::StandardButton standardButton(MessageBoxAnswer answer) {
+    switch (answer) {
+    case MessageBoxAnswer::Ok:
+        return QMessageBox::Ok;
+    case MessageBoxAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case MessageBoxAnswer::Yes:
+        return QMessageBox::Yes;
+    case MessageBoxAnswer::No:
+        return QMessageBox::No;
+    }
+    return QMessageBox::NoButton;
+}
+
+QMessageBox::Icon messageIcon(MessageBoxIcon icon) {
+    switch (icon) {
+    case MessageBoxIcon::None:
+        return QMessageBox::NoIcon;
+    case MessageBoxIcon::Information:
+        return QMessageBox::Information;
+    case MessageBoxIcon::Critical:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// What closing the box without pressing a button means.
+MessageBoxAnswer closingAnswer(MessageBoxButtons buttons) {
+    switch (buttons) {
+    case MessageBoxButtons::Ok:
+        return MessageBoxAnswer::Ok;
+    case MessageBoxButtons::OkCancel:
+        return MessageBoxAnswer::Cancel;
+    case MessageBoxButtons::YesNo:
+        return MessageBoxAnswer::No;
+    }
+    return MessageBoxAnswer::Cancel;
+}
+
+MessageBoxAnswer askUser(const MessageBoxRequest& request) {
+    QMessageBox box(messageIcon(request.icon), request.title, request.text,
+                    standardButtons(request.buttons));
+    if (request.defaultButton)
+        box.setDefaultButton(standardButton(*request.defaultButton));
+    box.setEscapeButton(standardButton(closingAnswer(request.buttons)));
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return MessageBoxAnswer::Ok;
+    case QMessageBox::Cancel:
+        return MessageBoxAnswer::Cancel;
+    case QMessageBox::Yes:
+        return MessageBoxAnswer::Yes;
+    case QMessageBox::No:
+        return MessageBoxAnswer::No;
+    default:
+        return closingAnswer(request.buttons);
+    }
+}
+
+} // namespace
+
+void setProgramTitle(const QString& title) {
+    g_programTitle = title;
+}
+
+QString programTitle() {
+    return g_programTitle.isEmpty() ? QCoreApplication::applicationName() : g_programTitle;
+}
+
+MessageBoxAnswer showMessageBox(const QString& text, MessageBoxButtons buttons, MessageBoxIcon icon,
+                                std::optional<MessageBoxAnswer> defaultButton) {
+    if (defaultButton)
+        requireOffered(buttons, *defaultButton, "the default button");
+    const MessageBoxRequest request{programTitle(), text, buttons, icon, defaultButton};
+    if (!g_responder)
+        return askUser(request);
+    const MessageBoxAnswer answer = g_responder(request);
+    requireOffered(buttons, answer, "the responder's answer");
+    return answer;
+}
+
+MessageBoxResponder setMessageBoxResponder(MessageBoxResponder responder) {
+    return std::exchange(g_responder, std::move(responder));
+}
+
+} // namespace platform

@@ -1,0 +1,97 @@
+#include "platform/MessageBox.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+#include <optional>
+
+using namespace platform;
+
+namespace {
+
+// Runs `handle` on the message box once it is on screen, from inside its
+// modal loop.
+void whenBoxShows(std::function<void(QMessageBox&)> handle) {
+    QTimer::singleShot(0, [handle = std::move(handle)] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        handle(*box);
+    });
+}
+
+} // namespace
+
+TEST(MessageBox, ResponderSeesTheWholeRequestAndItsAnswerIsReturned) {
+    setProgramTitle("Cinderloom");
+    std::optional<MessageBoxRequest> seen;
+    ScopedMessageBoxResponder responder([&](const MessageBoxRequest& request) {
+        seen = request;
+        return MessageBoxAnswer::Cancel;
+    });
+    EXPECT_EQ(showMessageBox("Replace the existing buffer?", MessageBoxButtons::OkCancel,
+                             MessageBoxIcon::None, MessageBoxAnswer::Ok),
+              MessageBoxAnswer::Cancel);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->title, "Cinderloom");
+    EXPECT_EQ(seen->text, "Replace the existing buffer?");
+    EXPECT_EQ(seen->buttons, MessageBoxButtons::OkCancel);
+    EXPECT_EQ(seen->icon, MessageBoxIcon::None);
+    EXPECT_EQ(seen->defaultButton, MessageBoxAnswer::Ok);
+    setProgramTitle({});
+    EXPECT_EQ(programTitle(), QCoreApplication::applicationName());
+}
+
+TEST(MessageBox, ButtonsTheBoxDoesNotHaveAreRefused) {
+    ScopedMessageBoxResponder responder(
+        [](const MessageBoxRequest&) { return MessageBoxAnswer::Yes; });
+    EXPECT_THROW(showMessageBox("text", MessageBoxButtons::YesNo, MessageBoxIcon::None,
+                                MessageBoxAnswer::Ok),
+                 MessageBoxError);
+    EXPECT_THROW(showMessageBox("text", MessageBoxButtons::OkCancel), MessageBoxError);
+    EXPECT_EQ(showMessageBox("text", MessageBoxButtons::YesNo), MessageBoxAnswer::Yes);
+}
+
+TEST(MessageBox, ScopedRespondersNestAndRestore) {
+    ScopedMessageBoxResponder outer([](const MessageBoxRequest&) { return MessageBoxAnswer::Yes; });
+    {
+        ScopedMessageBoxResponder inner(
+            [](const MessageBoxRequest&) { return MessageBoxAnswer::No; });
+        EXPECT_EQ(showMessageBox("a", MessageBoxButtons::YesNo), MessageBoxAnswer::No);
+    }
+    EXPECT_EQ(showMessageBox("b", MessageBoxButtons::YesNo), MessageBoxAnswer::Yes);
+}
+
+TEST(MessageBox, WithoutResponderAModalDialogShowsTheRequest) {
+    setProgramTitle("Cinderloom");
+    whenBoxShows([](QMessageBox& box) {
+        EXPECT_EQ(box.windowTitle(), "Cinderloom");
+        EXPECT_EQ(box.text(), "Exit Cinderloom");
+        EXPECT_EQ(box.icon(), QMessageBox::Information);
+        EXPECT_EQ(box.standardButtons(), QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::No));
+        EXPECT_TRUE(box.isModal());
+        box.button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(showMessageBox("Exit Cinderloom", MessageBoxButtons::YesNo,
+                             MessageBoxIcon::Information, MessageBoxAnswer::No),
+              MessageBoxAnswer::Yes);
+    setProgramTitle({});
+}
+
+TEST(MessageBox, ClosingTheDialogCountsAsTheCancellingButton) {
+    const struct {
+        MessageBoxButtons buttons;
+        MessageBoxAnswer expected;
+    } cases[] = {{MessageBoxButtons::Ok, MessageBoxAnswer::Ok},
+                 {MessageBoxButtons::OkCancel, MessageBoxAnswer::Cancel},
+                 {MessageBoxButtons::YesNo, MessageBoxAnswer::No}};
+    for (const auto& test : cases) {
+        whenBoxShows([](QMessageBox& box) { box.close(); });
+        EXPECT_EQ(showMessageBox("closed", test.buttons), test.expected);
+    }
+}
