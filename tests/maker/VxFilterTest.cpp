@@ -1,0 +1,329 @@
+// noise3, RGB_To_HSV and f_rgb2yuv (libvxfilter.so), linked directly.
+
+#include "maker/vxfilter/vxfilter.h"
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <limits>
+#include <vector>
+
+namespace {
+
+float noiseAt(float x, float y, float z) {
+    const float p[3] = {x, y, z};
+    return noise3(p);
+}
+
+// A fixed walk of points over several lattice cells, negative and positive.
+std::vector<std::array<float, 3>> samplePoints(int count) {
+    std::vector<std::array<float, 3>> points;
+    points.reserve(static_cast<std::size_t>(count));
+    std::uint32_t state = 12345u;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) / 16777216.0f; // 0..1
+    };
+    for (int i = 0; i < count; ++i)
+        points.push_back({next() * 40.0f - 20.0f, next() * 40.0f - 20.0f, next() * 8.0f - 4.0f});
+    return points;
+}
+
+// An independent double-precision rendering of Perlin's improved noise (his
+// reference permutation, his grad() with its branches), scaled as the
+// library scales it. The library computes in single precision, so the two
+// agree to about 1e-6.
+constexpr int kReferencePermutation[256] = {
+    151, 160, 137, 91,  90,  15,  131, 13,  201, 95,  96,  53,  194, 233, 7,   225, 140, 36,  103,
+    30,  69,  142, 8,   99,  37,  240, 21,  10,  23,  190, 6,   148, 247, 120, 234, 75,  0,   26,
+    197, 62,  94,  252, 219, 203, 117, 35,  11,  32,  57,  177, 33,  88,  237, 149, 56,  87,  174,
+    20,  125, 136, 171, 168, 68,  175, 74,  165, 71,  134, 139, 48,  27,  166, 77,  146, 158, 231,
+    83,  111, 229, 122, 60,  211, 133, 230, 220, 105, 92,  41,  55,  46,  245, 40,  244, 102, 143,
+    54,  65,  25,  63,  161, 1,   216, 80,  73,  209, 76,  132, 187, 208, 89,  18,  169, 200, 196,
+    135, 130, 116, 188, 159, 86,  164, 100, 109, 198, 173, 186, 3,   64,  52,  217, 226, 250, 124,
+    123, 5,   202, 38,  147, 118, 126, 255, 82,  85,  212, 207, 206, 59,  227, 47,  16,  58,  17,
+    182, 189, 28,  42,  223, 183, 170, 213, 119, 248, 152, 2,   44,  154, 163, 70,  221, 153, 101,
+    155, 167, 43,  172, 9,   129, 22,  39,  253, 19,  98,  108, 110, 79,  113, 224, 232, 178, 185,
+    112, 104, 218, 246, 97,  228, 251, 34,  242, 193, 238, 210, 144, 12,  191, 179, 162, 241, 81,
+    51,  145, 235, 249, 14,  239, 107, 49,  192, 214, 31,  181, 199, 106, 157, 184, 84,  204, 176,
+    115, 121, 50,  45,  127, 4,   150, 254, 138, 236, 205, 93,  222, 114, 67,  29,  24,  72,  243,
+    141, 128, 195, 78,  66,  215, 61,  156, 180};
+
+double referenceNoise(double x, double y, double z) {
+    auto p = [](int i) { return kReferencePermutation[i & 255]; };
+    auto fade = [](double t) { return t * t * t * (t * (t * 6 - 15) + 10); };
+    auto lerp = [](double t, double a, double b) { return a + t * (b - a); };
+    auto grad = [](int hash, double x, double y, double z) {
+        const int h = hash & 15;
+        const double u = h < 8 ? x : y;
+        const double v = h < 4 ? y : (h == 12 || h == 14 ? x : z);
+        return ((h & 1) == 0 ? u : -u) + ((h & 2) == 0 ? v : -v);
+    };
+    const int X = static_cast<int>(std::floor(x)) & 255;
+    const int Y = static_cast<int>(std::floor(y)) & 255;
+    const int Z = static_cast<int>(std::floor(z)) & 255;
+    x -= std::floor(x);
+    y -= std::floor(y);
+    z -= std::floor(z);
+    const double u = fade(x), v = fade(y), w = fade(z);
+    const int A = p(X) + Y, AA = p(A) + Z, AB = p(A + 1) + Z;
+    const int B = p(X + 1) + Y, BA = p(B) + Z, BB = p(B + 1) + Z;
+    const double n =
+        lerp(w,
+             lerp(v, lerp(u, grad(p(AA), x, y, z), grad(p(BA), x - 1, y, z)),
+                  lerp(u, grad(p(AB), x, y - 1, z), grad(p(BB), x - 1, y - 1, z))),
+             lerp(v, lerp(u, grad(p(AA + 1), x, y, z - 1), grad(p(BA + 1), x - 1, y, z - 1)),
+                  lerp(u, grad(p(AB + 1), x, y - 1, z - 1), grad(p(BB + 1), x - 1, y - 1, z - 1))));
+    return 0.96 * n;
+}
+
+TEST(Noise3, IsPerlinsImprovedNoiseWithTheBuiltInTable) {
+    for (const auto& q : samplePoints(20000))
+        ASSERT_NEAR(noise3(q.data()), referenceNoise(q[0], q[1], q[2]), 2e-5)
+            << q[0] << ", " << q[1] << ", " << q[2];
+    // Beyond 2^23 (whole numbers only) the 256-unit period still holds.
+    ASSERT_NEAR(noiseAt(16777216.0f + 3.0f, 0.25f, 0.5f), referenceNoise(3.0, 0.25, 0.5), 2e-5);
+}
+
+TEST(Noise3, SamePointSameValue) {
+    for (const auto& p : samplePoints(1000)) {
+        const float a = noise3(p.data());
+        const float b = noise3(p.data());
+        ASSERT_EQ(a, b);
+    }
+    // A value fixed by the built-in table: the same in every run and build.
+    EXPECT_EQ(noiseAt(0.0f, 0.0f, 0.0f), 0.0f); // whole-number points are 0
+    const float known = noiseAt(0.3f, 1.7f, 0.55f);
+    EXPECT_EQ(noiseAt(0.3f, 1.7f, 0.55f), known);
+}
+
+TEST(Noise3, DoesNotChangeThePoint) {
+    const float p[3] = {1.25f, -3.5f, 0.75f};
+    noise3(p);
+    EXPECT_EQ(p[0], 1.25f);
+    EXPECT_EQ(p[1], -3.5f);
+    EXPECT_EQ(p[2], 0.75f);
+}
+
+TEST(Noise3, NearbyPointsGiveNearbyValues) {
+    // The gradient of improved noise stays below about 4 per unit, so a step
+    // of 1e-3 along any axis changes the value by well under 0.01.
+    const float step = 1e-3f;
+    for (const auto& p : samplePoints(5000)) {
+        const float n = noiseAt(p[0], p[1], p[2]);
+        ASSERT_NEAR(noiseAt(p[0] + step, p[1], p[2]), n, 0.01f);
+        ASSERT_NEAR(noiseAt(p[0], p[1] + step, p[2]), n, 0.01f);
+        ASSERT_NEAR(noiseAt(p[0], p[1], p[2] + step), n, 0.01f);
+    }
+    // Across a lattice boundary too (x from just below 3 to 3 and above).
+    const float below = noiseAt(std::nextafter(3.0f, 0.0f), 0.4f, 0.6f);
+    EXPECT_NEAR(noiseAt(3.0f, 0.4f, 0.6f), below, 1e-4f);
+    EXPECT_NEAR(noiseAt(3.0001f, 0.4f, 0.6f), below, 1e-3f);
+    const float belowZero = noiseAt(-1e-6f, 0.4f, 0.6f);
+    EXPECT_NEAR(noiseAt(0.0f, 0.4f, 0.6f), belowZero, 1e-4f);
+}
+
+TEST(Noise3, ValuesStayWithinAboutMinusOneToOneAndVary) {
+    float lowest = 1e9f, highest = -1e9f;
+    double sum = 0;
+    const auto points = samplePoints(200000);
+    for (const auto& p : points) {
+        const float n = noise3(p.data());
+        ASSERT_TRUE(std::isfinite(n));
+        ASSERT_GE(n, -1.05f);
+        ASSERT_LE(n, 1.05f);
+        lowest = std::fmin(lowest, n);
+        highest = std::fmax(highest, n);
+        sum += n;
+    }
+    // Not constant: the values spread over much of the range, centred on 0.
+    EXPECT_LT(lowest, -0.5f);
+    EXPECT_GT(highest, 0.5f);
+    EXPECT_NEAR(sum / static_cast<double>(points.size()), 0.0, 0.05);
+}
+
+TEST(Noise3, TheWarpsSamplePointsVary) {
+    // Cinderloom's warp samples (x / 50 / size, y / 50 / size, z) with z in
+    // 0..1; neighbouring pixels differ a little, distant ones a lot.
+    float lowest = 1e9f, highest = -1e9f;
+    for (int y = 0; y < 200; y += 5)
+        for (int x = 0; x < 300; x += 5) {
+            const float n = noiseAt(x / 50.0f, y / 50.0f, 0.37f);
+            lowest = std::fmin(lowest, n);
+            highest = std::fmax(highest, n);
+        }
+    EXPECT_GT(highest - lowest, 0.5f);
+}
+
+TEST(Noise3, OddInputsGiveFiniteValues) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (float big :
+         {inf, -inf, nan, 1e30f, -1e30f, 8388608.5f, 3e9f, -3e9f, std::numeric_limits<float>::max(),
+          std::numeric_limits<float>::lowest(), std::numeric_limits<float>::denorm_min()}) {
+        for (int axis = 0; axis < 3; ++axis) {
+            float p[3] = {0.3f, 0.6f, 0.2f};
+            p[axis] = big;
+            const float n = noise3(p);
+            ASSERT_TRUE(std::isfinite(n)) << big;
+            ASSERT_LE(std::fabs(n), 1.05f) << big;
+        }
+    }
+    EXPECT_EQ(noise3(nullptr), 0.0f);
+}
+
+TEST(Noise3, RepeatsEvery256Units) {
+    for (const auto& p : samplePoints(200))
+        ASSERT_NEAR(noiseAt(p[0] + 256.0f, p[1], p[2] - 256.0f), noiseAt(p[0], p[1], p[2]), 1e-3f);
+}
+
+struct Hsv {
+    float h, s, v;
+};
+Hsv hsv(float r, float g, float b) {
+    Hsv out{-1, -1, -1};
+    RGB_To_HSV(r, g, b, &out.h, &out.s, &out.v);
+    return out;
+}
+
+TEST(RgbToHsv, Primaries) {
+    const struct {
+        float r, g, b, h;
+    } cases[] = {{1, 0, 0, 0},   {1, 1, 0, 60},  {0, 1, 0, 120},
+                 {0, 1, 1, 180}, {0, 0, 1, 240}, {1, 0, 1, 300}};
+    for (const auto& c : cases) {
+        const Hsv out = hsv(c.r, c.g, c.b);
+        EXPECT_FLOAT_EQ(out.h, c.h) << c.r << c.g << c.b;
+        EXPECT_FLOAT_EQ(out.s, 1.0f);
+        EXPECT_FLOAT_EQ(out.v, 1.0f);
+    }
+    const Hsv orange = hsv(1.0f, 0.5f, 0.0f);
+    EXPECT_FLOAT_EQ(orange.h, 30.0f);
+    const Hsv darkCyan = hsv(0.0f, 0.5f, 0.5f);
+    EXPECT_FLOAT_EQ(darkCyan.h, 180.0f);
+    EXPECT_FLOAT_EQ(darkCyan.s, 1.0f);
+    EXPECT_FLOAT_EQ(darkCyan.v, 0.5f);
+    const Hsv pale = hsv(1.0f, 0.5f, 0.5f);
+    EXPECT_FLOAT_EQ(pale.h, 0.0f);
+    EXPECT_FLOAT_EQ(pale.s, 0.5f);
+    EXPECT_FLOAT_EQ(pale.v, 1.0f);
+}
+
+TEST(RgbToHsv, GreysBlackAndWhite) {
+    for (float grey : {0.0f, 0.25f, 0.5f, 1.0f, 128.0f / 255.0f}) {
+        const Hsv out = hsv(grey, grey, grey);
+        EXPECT_EQ(out.h, 0.0f);
+        EXPECT_EQ(out.s, 0.0f);
+        EXPECT_EQ(out.v, grey);
+    }
+}
+
+TEST(RgbToHsv, RangesOverAGridOfInputs) {
+    // Every byte level the plug-in can pass (R / 255), on a grid.
+    for (int r = 0; r < 256; r += 5)
+        for (int g = 0; g < 256; g += 3)
+            for (int b = 0; b < 256; b += 7) {
+                const Hsv out = hsv(r / 255.0f, g / 255.0f, b / 255.0f);
+                ASSERT_GE(out.h, 0.0f) << r << "," << g << "," << b;
+                ASSERT_LT(out.h, 360.0f) << r << "," << g << "," << b;
+                ASSERT_GE(out.s, 0.0f);
+                ASSERT_LE(out.s, 1.0f);
+                ASSERT_GE(out.v, 0.0f);
+                ASSERT_LE(out.v, 1.0f);
+            }
+}
+
+TEST(RgbToHsv, HueNearRedNeverReaches360) {
+    // Red with the faintest blue: hue just below 360, which rounds to 360 in
+    // single precision and so comes back as 0.
+    const float tiny[] = {1e-7f, 1e-6f, 1e-5f, 1.0f / 255.0f};
+    for (float t : tiny) {
+        const Hsv out = hsv(1.0f, 0.0f, t);
+        EXPECT_GE(out.h, 0.0f);
+        EXPECT_LT(out.h, 360.0f);
+    }
+    EXPECT_NEAR(hsv(1.0f, 0.0f, 1.0f / 255.0f).h, 360.0f - 60.0f / 255.0f, 1e-3f);
+}
+
+TEST(RgbToHsv, OutOfRangeAndNaNInputsAreClamped) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const Hsv a = hsv(2.0f, -1.0f, nan); // as (1, 0, 0)
+    EXPECT_EQ(a.h, 0.0f);
+    EXPECT_EQ(a.s, 1.0f);
+    EXPECT_EQ(a.v, 1.0f);
+    const Hsv b = hsv(-inf, inf, nan); // as (0, 1, 0)
+    EXPECT_EQ(b.h, 120.0f);
+    EXPECT_EQ(b.v, 1.0f);
+    RGB_To_HSV(0.5f, 0.2f, 0.1f, nullptr, nullptr, nullptr); // does not crash
+}
+
+struct Yuv {
+    float y, u, v;
+};
+Yuv yuv(float r, float g, float b) {
+    Yuv out{-1, -1, -1};
+    f_rgb2yuv(r, g, b, &out.y, &out.u, &out.v);
+    return out;
+}
+
+TEST(RgbToYuv, GreysBlackAndWhite) {
+    for (float grey : {0.0f, 0.25f, 0.5f, 1.0f, 200.0f / 255.0f}) {
+        const Yuv out = yuv(grey, grey, grey);
+        EXPECT_NEAR(out.y, grey, 1e-6f);
+        EXPECT_EQ(out.u, 128.0f); // |U - 128| * 255 is exactly 0
+        EXPECT_EQ(out.v, 128.0f);
+    }
+    EXPECT_EQ(yuv(0, 0, 0).y, 0.0f);
+    EXPECT_EQ(yuv(1, 1, 1).y, 1.0f);
+}
+
+TEST(RgbToYuv, Primaries) {
+    // BT.601 luma; U = 128 + (b - Y) / 0.886, V = 128 + (r - Y) / 0.701.
+    const Yuv red = yuv(1, 0, 0);
+    EXPECT_NEAR(red.y, 0.299f, 1e-6f);
+    EXPECT_NEAR(red.u, 128.0f - 0.299f / 0.886f, 1e-4f);
+    EXPECT_FLOAT_EQ(red.v, 129.0f);
+    const Yuv green = yuv(0, 1, 0);
+    EXPECT_NEAR(green.y, 0.587f, 1e-6f);
+    EXPECT_NEAR(green.u, 128.0f - 0.587f / 0.886f, 1e-4f);
+    EXPECT_NEAR(green.v, 128.0f - 0.587f / 0.701f, 1e-4f);
+    const Yuv blue = yuv(0, 0, 1);
+    EXPECT_NEAR(blue.y, 0.114f, 1e-6f);
+    EXPECT_FLOAT_EQ(blue.u, 129.0f);
+    EXPECT_NEAR(blue.v, 128.0f - 0.114f / 0.701f, 1e-4f);
+    const Yuv yellow = yuv(1, 1, 0); // the opposite of blue
+    EXPECT_FLOAT_EQ(yellow.u, 127.0f);
+    const Yuv cyan = yuv(0, 1, 1); // the opposite of red
+    EXPECT_FLOAT_EQ(cyan.v, 127.0f);
+}
+
+TEST(RgbToYuv, RangesOverAGridOfInputs) {
+    // The levels the plug-in forms stay within 0..255 once rounded.
+    for (int r = 0; r < 256; r += 5)
+        for (int g = 0; g < 256; g += 3)
+            for (int b = 0; b < 256; b += 7) {
+                const Yuv out = yuv(r / 255.0f, g / 255.0f, b / 255.0f);
+                ASSERT_GE(out.y, 0.0f);
+                ASSERT_LE(out.y, 1.0f);
+                ASSERT_GE(out.u, 127.0f);
+                ASSERT_LE(out.u, 129.0f);
+                ASSERT_GE(out.v, 127.0f);
+                ASSERT_LE(out.v, 129.0f);
+                ASSERT_LE(std::nearbyint(std::fabs(out.u - 128.0) * 255.0), 255.0);
+                ASSERT_LE(std::nearbyint(std::fabs(out.v - 128.0) * 255.0), 255.0);
+            }
+}
+
+TEST(RgbToYuv, OutOfRangeAndNaNInputsAreClamped) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const Yuv a = yuv(5.0f, nan, -3.0f); // as (1, 0, 0)
+    const Yuv red = yuv(1, 0, 0);
+    EXPECT_EQ(a.y, red.y);
+    EXPECT_EQ(a.u, red.u);
+    EXPECT_EQ(a.v, red.v);
+    f_rgb2yuv(0.5f, 0.2f, 0.1f, nullptr, nullptr, nullptr); // does not crash
+}
+
+} // namespace
