@@ -60,6 +60,24 @@ ByteArray::ByteArray(std::vector<Dimension> dimensions) {
     dimensions_ = std::move(dimensions);
 }
 
+ByteArray ByteArray::filledBy(std::vector<Dimension> dimensions,
+                              const std::function<void(uint8_t*, std::size_t)>& fill) {
+    const std::size_t total = checkedSize(dimensions);
+    ByteArray array;
+    try {
+        array.bytes_.resize(total);
+    } catch (const std::bad_alloc&) {
+        refuse(dimensions, QStringLiteral("%1 bytes cannot be allocated").arg(total));
+    }
+    fill(array.bytes_.data(), total);
+    array.dimensions_ = std::move(dimensions);
+    return array;
+}
+
+std::size_t ByteArray::sizeOf(const std::vector<Dimension>& dimensions) {
+    return checkedSize(dimensions);
+}
+
 ByteArray ByteArray::plane(int32_t width, int32_t height) {
     if (width < 0 || height < 0)
         throw ByteArrayError(QStringLiteral("Plane of width %1 and height %2: a negative extent")
@@ -148,6 +166,10 @@ uint8_t ByteArray::at(int32_t x, int32_t y, int32_t z) const {
 
 QString ByteArray::boundsText() const {
     return boundsOf(dimensions_);
+}
+
+QString ByteArray::boundsText(const std::vector<Dimension>& dimensions) {
+    return boundsOf(dimensions);
 }
 
 } // namespace host

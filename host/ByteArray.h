@@ -3,7 +3,11 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <new>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace host {
@@ -21,6 +25,21 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// An allocator whose elements start uninitialised when they are not given a
+// value, so that storage about to be overwritten whole is not zero-filled
+// first.
+template <typename T> struct UninitialisedAllocator : std::allocator<T> {
+    UninitialisedAllocator() = default;
+    template <typename U> UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+
+    template <typename U> void construct(U* element) noexcept {
+        ::new (static_cast<void*>(element)) U;
+    }
+    template <typename U, typename... Args> void construct(U* element, Args&&... args) {
+        ::new (static_cast<void*>(element)) U(std::forward<Args>(args)...);
+    }
+};
+
 // A byte array of one to three dimensions, the first index varying fastest in
 // memory. Channel planes are the two-dimensional case with lower bounds 0:
 // sample (x, y) lies at byte y * count(0) + x.
@@ -35,6 +54,15 @@ public:
     // A plane with bounds (0..width-1, 0..height-1); ByteArrayError for a
     // negative width or height.
     static ByteArray plane(int32_t width, int32_t height);
+    // An array whose bytes `fill` writes, without zero-filling them first: for
+    // moving bytes in from elsewhere (shared memory, a file). `fill` receives
+    // the storage and its size and must write every byte; what it throws
+    // propagates. ByteArrayError for bounds the constructor refuses.
+    static ByteArray filledBy(std::vector<Dimension> dimensions,
+                              const std::function<void(uint8_t* bytes, std::size_t size)>& fill);
+    // The number of bytes an array of these bounds holds; ByteArrayError for
+    // bounds the constructor refuses.
+    static std::size_t sizeOf(const std::vector<Dimension>& dimensions);
 
     const std::vector<Dimension>& dimensions() const { return dimensions_; }
     int rank() const { return static_cast<int>(dimensions_.size()); }
@@ -62,15 +90,18 @@ public:
 
     // The bounds in the automation notation, for messages: "(0 To 4, 1 To 3)".
     QString boundsText() const;
+    static QString boundsText(const std::vector<Dimension>& dimensions);
 
     bool operator==(const ByteArray&) const = default;
 
 private:
+    using Bytes = std::vector<uint8_t, UninitialisedAllocator<uint8_t>>;
+
     const Dimension& dimensionAt(int dimension) const;
     std::size_t offsetOf(const int32_t* indexes, int indexCount) const;
 
     std::vector<Dimension> dimensions_;
-    std::vector<uint8_t> bytes_;
+    Bytes bytes_;
 };
 
 } // namespace host

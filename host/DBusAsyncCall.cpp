@@ -1,0 +1,40 @@
+#include "host/DBusAsyncCall.h"
+
+#include "host/DBusMessages.h"
+#include "host/DBusWire.h"
+
+#include <QDBusPendingCallWatcher>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <memory>
+#include <utility>
+
+namespace host {
+
+void invokeAsync(const QDBusConnection& connection, const ObjectRef& target, const QString& method,
+                 const std::vector<Variant>& args, CallFailureHandler onFailure) {
+    QDBusMessage call;
+    try {
+        call = dbus::invokeCall(target, method, args);
+    } catch (const dbus::WireError& error) {
+        // Reported like every other failure: later, from the event loop.
+        QTimer::singleShot(0, [onFailure = std::move(onFailure),
+                               reason = QString::fromUtf8(error.what())] { onFailure(reason); });
+        return;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    auto watcher =
+        std::make_unique<QDBusPendingCallWatcher>(connection.asyncCall(call, dbus::kCallTimeoutMs));
+    QObject::connect(
+        watcher.get(), &QDBusPendingCallWatcher::finished, watcher.get(),
+        [onFailure = std::move(onFailure), target, clock](QDBusPendingCallWatcher* finished) {
+            if (finished->isError())
+                onFailure(dbus::failureReason(finished->reply(), target, clock.elapsed()));
+            finished->deleteLater();
+        });
+    // The watcher lives until its call ends and then deletes itself.
+    watcher.release();
+}
+
+} // namespace host

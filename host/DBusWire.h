@@ -1,0 +1,124 @@
+#pragma once
+
+#include "host/Variant.h"
+
+#include <QDBusArgument>
+#include <QDBusObjectPath>
+#include <QDBusUnixFileDescriptor>
+#include <QLatin1StringView>
+#include <QList>
+#include <QMetaType>
+#include <QString>
+#include <QVariant>
+#include <cstdint>
+#include <stdexcept>
+#include <vector>
+
+// The wire format of the automation link over D-Bus.
+//
+// Every automation object (the host object, a window a program hands to the
+// host) implements one interface, "Tallowick.Automation", with one method:
+//
+//     Invoke(s method, a(yv) arguments) -> a(yv) result
+//
+// `method` is the name as the caller spelled it; the receiver matches it. The
+// result array holds no value (the method returned Empty) or one. A failed
+// call answers with the D-Bus error "Tallowick.Automation.Error.Failed" whose
+// message is the reason.
+//
+// Each automation value is a struct of a type tag and a D-Bus variant whose
+// content the tag fixes:
+//
+//     tag  automation type  variant content
+//     0    Empty            y, always 0
+//     1    Integer          n
+//     2    Long             i
+//     3    Double           d
+//     4    String           s (a string holding a NUL character cannot cross)
+//     5    Boolean          b
+//     6    Byte()           (a(ii)h): the bounds, one (lower bound, count) per
+//                           dimension, first dimension first (none for an
+//                           array without dimensions), and a memory file
+//                           holding the bytes, first index fastest, of exactly
+//                           the size the bounds give, sealed against shrinking,
+//                           growing, writing and further sealing
+//     7    Object           (so): the owner's bus name and the object path
+//
+// Byte arrays cross in shared memory because inline D-Bus arrays are an order
+// of magnitude too slow for whole channel planes.
+namespace host::dbus {
+
+inline constexpr QLatin1StringView kInterface{"Tallowick.Automation"};
+inline constexpr QLatin1StringView kMethod{"Invoke"};
+inline constexpr QLatin1StringView kFailedError{"Tallowick.Automation.Error.Failed"};
+inline constexpr QLatin1StringView kCallSignature{"sa(yv)"};
+inline constexpr QLatin1StringView kReplySignature{"a(yv)"};
+// The host object: the well-known name the running host owns, and its path.
+inline constexpr QLatin1StringView kHostService{"Tallowick.Tallowick_Class"};
+inline constexpr QLatin1StringView kHostPath{"/Tallowick_Class"};
+// A call may legitimately take long (a big allocation in the host); a dead
+// peer is reported by the bus daemon at once, so the timeout only guards
+// against a peer that hangs.
+inline constexpr int kCallTimeoutMs = 5 * 60 * 1000;
+
+enum class WireTag : uint8_t { Empty, Integer, Long, Double, String, Boolean, ByteArray, Object };
+
+struct WireDimension {
+    int32_t lower = 0;
+    int32_t count = 0;
+};
+
+struct WireByteArray {
+    QList<WireDimension> bounds;
+    QDBusUnixFileDescriptor memory;
+};
+
+struct WireObjectRef {
+    QString service;
+    QDBusObjectPath path;
+};
+
+// One value as it crosses: the raw tag (so that an unknown one can be named)
+// and the variant's content. Received structured content arrives as a
+// WireByteArray or WireObjectRef when its D-Bus type is the one above.
+struct WireValue {
+    uint8_t tag = 0;
+    QVariant content;
+};
+
+using WireValues = QList<WireValue>;
+
+// A value that cannot be put on the wire or read from it.
+class WireError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// How QtDBus streams the wire types.
+QDBusArgument& operator<<(QDBusArgument& argument, const WireDimension& dimension);
+const QDBusArgument& operator>>(const QDBusArgument& argument, WireDimension& dimension);
+QDBusArgument& operator<<(QDBusArgument& argument, const WireByteArray& array);
+const QDBusArgument& operator>>(const QDBusArgument& argument, WireByteArray& array);
+QDBusArgument& operator<<(QDBusArgument& argument, const WireObjectRef& reference);
+const QDBusArgument& operator>>(const QDBusArgument& argument, WireObjectRef& reference);
+QDBusArgument& operator<<(QDBusArgument& argument, const WireValue& value);
+const QDBusArgument& operator>>(const QDBusArgument& argument, WireValue& value);
+
+// Makes the wire types known to QtDBus; every entry point of the link calls
+// it, and it may be called any number of times from any thread.
+void registerWireTypes();
+
+// WireError names what cannot cross: a string with a NUL character, an object
+// reference without a bus name or with an invalid path, shared memory that
+// cannot be created.
+WireValue toWire(const Variant& value);
+// WireError names what is wrong: an unknown tag, content of the wrong type,
+// bounds out of range, shared memory of the wrong size or not sealed.
+Variant fromWire(const WireValue& value);
+
+} // namespace host::dbus
+
+Q_DECLARE_METATYPE(host::dbus::WireDimension)
+Q_DECLARE_METATYPE(host::dbus::WireByteArray)
+Q_DECLARE_METATYPE(host::dbus::WireObjectRef)
+Q_DECLARE_METATYPE(host::dbus::WireValue)
