@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <string>
@@ -49,6 +50,20 @@ std::size_t checkedSize(const std::vector<Dimension>& dimensions) {
 }
 
 } // namespace
+
+ByteArray::ByteArray(const ByteArray& other)
+    : dimensions_(other.dimensions_), bytes_(other.bytes_.size()) {
+    if (!bytes_.empty())
+        std::memcpy(bytes_.data(), other.bytes_.data(), bytes_.size());
+}
+
+ByteArray& ByteArray::operator=(const ByteArray& other) {
+    if (this != &other) {
+        ByteArray copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
 
 ByteArray::ByteArray(std::vector<Dimension> dimensions) {
     const std::size_t total = checkedSize(dimensions);

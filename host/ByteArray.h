@@ -47,6 +47,12 @@ class ByteArray {
 public:
     // No dimensions and no bytes.
     ByteArray() = default;
+    // Copies move the bytes as one block: the allocator's element-wise
+    // construction would otherwise make the library copy byte by byte.
+    ByteArray(const ByteArray& other);
+    ByteArray& operator=(const ByteArray& other);
+    ByteArray(ByteArray&&) noexcept = default;
+    ByteArray& operator=(ByteArray&&) noexcept = default;
     // Zero-filled. Throws ByteArrayError for a rank outside 1..3, a negative
     // count, an upper bound beyond the 32-bit range, or a total size that does
     // not fit in memory.
