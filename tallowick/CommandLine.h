@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <stdexcept>
+
+namespace tallowick {
+
+// A command line the host cannot follow; the message names the option and
+// what was wrong with it.
+class CommandLineError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class DocumentSource { Demo, Animation, Still };
+enum class BrushSource { BuiltIn, File, None };
+
+struct HostOptions {
+    DocumentSource document = DocumentSource::Demo;
+    QString documentPath;
+    BrushSource brush = BrushSource::BuiltIn;
+    QString brushPath;
+    // Empty: the built-in tile, written to the host's data folder.
+    QString wallpaperPath;
+    // Empty: nothing is saved when the host ends.
+    QString saveDir;
+    // Empty: no trace.
+    QString tracePath;
+    bool headless = false;
+    std::optional<QString> runProgram;
+    std::optional<QString> runArgument;
+    bool help = false;
+};
+
+// Parses the arguments after the program's name. `--run PROGRAM` takes the
+// next argument as the plug-in's argument text unless it starts with "--".
+// Throws CommandLineError for an unknown option, a missing value, an option
+// given twice, options that exclude each other, or a stray argument.
+HostOptions parseCommandLine(const QStringList& arguments);
+
+// The text `--help` prints.
+QString usageText();
+
+} // namespace tallowick

@@ -1,0 +1,149 @@
+#pragma once
+
+#include "host/ByteArray.h"
+#include "host/Variant.h"
+#include "tallowick/Document.h"
+#include "tallowick/RgbaFrame.h"
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+namespace tallowick {
+
+// A request the model refuses: an index out of range, a size it cannot hold.
+class ModelError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct Rgb {
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+struct ProgressState {
+    bool open = false;
+    QString caption;
+    double percent = 0.0;
+    bool operator==(const ProgressState&) const = default;
+};
+
+// Everything the stand-in host holds: the open documents with one current
+// document and frame, the custom brush, the painting colours, the undo
+// history, the marquee, the alpha switch, the progress display and the
+// windows plug-ins handed over. It knows nothing of how calls reach it.
+class HostModel : public QObject {
+    Q_OBJECT
+
+public:
+    // The oldest snapshots are dropped beyond this many, so that a plug-in
+    // that snapshots every step cannot exhaust memory.
+    static constexpr std::size_t kUndoLimit = 16;
+
+    HostModel(Document first, std::optional<RgbaFrame> brush, QString appDir,
+              QString wallpaperFileName, QObject* parent = nullptr);
+
+    // Documents, in the order they were opened or created.
+    const std::vector<Document>& documents() const { return documents_; }
+    int currentDocumentIndex() const { return currentDocument_; }
+    int currentFrameIndex() const { return currentFrame_; }
+    const Document& currentDocument() const;
+    const RgbaFrame& currentFrame() const;
+
+    // Appends `document` and makes it current at frame 0; returns its index.
+    int addDocument(Document document);
+    // ModelError for an index outside the open documents.
+    void selectDocument(int index);
+    // ModelError for a frame outside the current document.
+    void gotoFrame(int64_t index);
+    // A new document of `frameCount` white, opaque frames of the current
+    // document's size, or a one-frame one of `width` x `height`; it becomes
+    // current at frame 0. ModelError for a count or size below 1, or one
+    // that needs more memory than the host allows itself.
+    void createAnimation(int32_t frameCount);
+    void createStill(int32_t width, int32_t height);
+
+    const host::ByteArray& currentPlane(Channel channel) const;
+    // FrameError, with nothing changed, for a plane that does not cover the
+    // current frame.
+    void replaceCurrentPlane(Channel channel, const host::ByteArray& plane);
+
+    const std::optional<RgbaFrame>& brush() const { return brush_; }
+    void setBrush(std::optional<RgbaFrame> brush);
+
+    Rgb primaryColour() const { return primary_; }
+    Rgb secondaryColour() const { return secondary_; }
+    void setPrimaryColour(Rgb colour);
+    void setSecondaryColour(Rgb colour);
+
+    // Snapshots the current frame's four planes; undo() puts the latest
+    // snapshot back into the document and frame it came from, makes that
+    // frame current and returns true, or returns false when there is none.
+    void saveUndo();
+    bool undo();
+    std::size_t undoDepth() const { return undo_.size(); }
+
+    // The marquee is re-derived as the pixels of the current frame whose
+    // alpha is above 0.
+    void initMarquee();
+    int64_t marqueePixelCount() const { return marqueePixels_; }
+    void switchAlphaOn();
+    bool alphaOn() const { return alphaOn_; }
+    void requestRefresh();
+
+    const ProgressState& progress() const { return progress_; }
+    // Opens the display, or gives an open one a new caption.
+    void openProgress(const QString& caption);
+    // ModelError for a value that is not a number from 0 to 100.
+    void setProgressPercent(double percent);
+    void closeProgress();
+
+    // A window handed over by a plug-in; the same window is held once.
+    void holdWindow(const host::ObjectRef& window);
+    const std::vector<host::ObjectRef>& heldWindows() const { return windows_; }
+
+    const QString& appDir() const { return appDir_; }
+    const QString& wallpaperFileName() const { return wallpaperFileName_; }
+
+signals:
+    // The list of documents, the current document or its frame count changed.
+    void documentsChanged();
+    // What the view of the current frame shows may have changed.
+    void imageChanged();
+    void brushChanged();
+    void coloursChanged();
+    void progressChanged();
+
+private:
+    struct Snapshot {
+        int document = 0;
+        int frame = 0;
+        RgbaFrame planes;
+    };
+
+    RgbaFrame& currentFrameForWriting();
+    void makeCurrent(int document, int frame);
+
+    std::vector<Document> documents_;
+    int currentDocument_ = 0;
+    int currentFrame_ = 0;
+    std::optional<RgbaFrame> brush_;
+    Rgb primary_{0, 0, 0};
+    Rgb secondary_{255, 255, 255};
+    std::deque<Snapshot> undo_;
+    int64_t marqueePixels_ = 0;
+    bool alphaOn_ = false;
+    ProgressState progress_;
+    std::vector<host::ObjectRef> windows_;
+    QString appDir_;
+    QString wallpaperFileName_;
+};
+
+} // namespace tallowick

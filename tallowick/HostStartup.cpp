@@ -1,0 +1,53 @@
+#include "tallowick/HostStartup.h"
+
+#include "tallowick/BuiltInPictures.h"
+#include "tallowick/PictureLoading.h"
+
+#include <QFileInfo>
+
+namespace tallowick {
+
+namespace {
+
+Document documentOf(const HostOptions& options) {
+    switch (options.document) {
+    case DocumentSource::Animation:
+        return loadAnimation(options.documentPath);
+    case DocumentSource::Still:
+        return loadStill(options.documentPath);
+    case DocumentSource::Demo:
+        break;
+    }
+    return demoAnimation();
+}
+
+std::optional<RgbaFrame> brushOf(const HostOptions& options) {
+    switch (options.brush) {
+    case BrushSource::File:
+        return loadBrush(options.brushPath);
+    case BrushSource::None:
+        return std::nullopt;
+    case BrushSource::BuiltIn:
+        break;
+    }
+    return builtInBrush();
+}
+
+QString wallpaperOf(const HostOptions& options) {
+    if (options.wallpaperPath.isEmpty())
+        return writeBuiltInWallpaper(hostDataFolder());
+    checkPictureReadable(options.wallpaperPath);
+    return QFileInfo(options.wallpaperPath).absoluteFilePath();
+}
+
+} // namespace
+
+std::unique_ptr<HostModel> createHostModel(const HostOptions& options, const QString& appDir) {
+    Document document = documentOf(options);
+    std::optional<RgbaFrame> brush = brushOf(options);
+    QString wallpaper = wallpaperOf(options);
+    return std::make_unique<HostModel>(std::move(document), std::move(brush), appDir,
+                                       std::move(wallpaper));
+}
+
+} // namespace tallowick

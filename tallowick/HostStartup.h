@@ -1,0 +1,18 @@
+#pragma once
+
+#include "tallowick/CommandLine.h"
+#include "tallowick/HostModel.h"
+
+#include <QString>
+#include <memory>
+
+namespace tallowick {
+
+// The model the command line asks for: its document (demo, animation or
+// still), its brush (built-in, from a picture, or none) and its wallpaper
+// (the picture named, checked to be readable, or the built-in tile written
+// to the host's data folder). Throws PictureError, DocumentError or
+// WallpaperError, each naming the file and the reason.
+std::unique_ptr<HostModel> createHostModel(const HostOptions& options, const QString& appDir);
+
+} // namespace tallowick

@@ -1,0 +1,134 @@
+#include "platform/Hourglass.h"
+#include "platform/MessageBox.h"
+#include "tallowick/DocumentSaving.h"
+#include "tallowick/HostModel.h"
+#include "tallowick/HostWindow.h"
+#include "tallowick/PictureLoading.h"
+#include "tallowick/Plugins.h"
+#include "tallowick/WindowCaller.h"
+
+#include <QFileDialog>
+#include <QMenuBar>
+#include <QStatusBar>
+
+namespace tallowick {
+
+namespace {
+
+// Closes the model's progress display when a long command ends, also when
+// an error passes through.
+class ProgressScope {
+public:
+    ProgressScope(HostModel& model, const QString& caption) : model_(model) {
+        model_.openProgress(caption);
+    }
+    ~ProgressScope() { model_.closeProgress(); }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+
+private:
+    HostModel& model_;
+};
+
+constexpr int kStatusMessageMs = 4000;
+
+} // namespace
+
+void HostWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->addAction(tr("Open &animation folder..."), this, &HostWindow::openAnimationFolder);
+    file->addAction(tr("&Open picture..."), QKeySequence::Open, this, &HostWindow::openPicture);
+    file->addAction(tr("Load &brush..."), this, &HostWindow::loadBrushPicture);
+    file->addAction(tr("&Save all documents as PNG..."), this, &HostWindow::saveAllDocuments);
+    file->addSeparator();
+    file->addAction(tr("&Close"), QKeySequence::Close, this, &QWidget::close);
+
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    QAction* undoAction = edit->addAction(tr("&Undo"), QKeySequence::Undo, this, &HostWindow::undo);
+    undoAction->setObjectName(QStringLiteral("undoAction"));
+
+    QMenu* plugins = menuBar()->addMenu(tr("&Plug-ins"));
+    pluginMenu_ = plugins->addMenu(tr("&Start plug-in"));
+    connect(pluginMenu_, &QMenu::aboutToShow, this, &HostWindow::fillPluginMenu);
+    plugins->addAction(tr("Re-apply &theme"), this, &HostWindow::reapplyTheme);
+}
+
+void HostWindow::openAnimationFolder() {
+    const QString folder = QFileDialog::getExistingDirectory(this, tr("Open animation folder"));
+    if (!folder.isEmpty())
+        openDocument(folder);
+}
+
+void HostWindow::openPicture() {
+    // A multi-frame picture opens as an animation, any other as a still.
+    const QString path = QFileDialog::getOpenFileName(this, tr("Open picture"));
+    if (!path.isEmpty())
+        openDocument(path);
+}
+
+void HostWindow::openDocument(const QString& path) {
+    try {
+        const platform::HourglassGuard hourglass;
+        const ProgressScope progress(model_, tr("Opening %1...").arg(path));
+        model_.addDocument(
+            loadAnimation(path, [this](double percent) { model_.setProgressPercent(percent); }));
+    } catch (const std::exception& error) {
+        reportError(QString::fromStdString(error.what()));
+    }
+}
+
+void HostWindow::loadBrushPicture() {
+    const QString path = QFileDialog::getOpenFileName(this, tr("Load brush"));
+    if (path.isEmpty())
+        return;
+    try {
+        model_.setBrush(loadBrush(path));
+    } catch (const std::exception& error) {
+        reportError(QString::fromStdString(error.what()));
+    }
+}
+
+void HostWindow::saveAllDocuments() {
+    const QString folder = QFileDialog::getExistingDirectory(this, tr("Save all documents into"));
+    if (folder.isEmpty())
+        return;
+    try {
+        const platform::HourglassGuard hourglass;
+        const ProgressScope progress(model_, tr("Saving documents..."));
+        saveDocuments(model_.documents(), folder,
+                      [this](double percent) { model_.setProgressPercent(percent); });
+        statusBar()->showMessage(tr("Saved every document under %1").arg(folder), kStatusMessageMs);
+    } catch (const std::exception& error) {
+        reportError(QString::fromStdString(error.what()));
+    }
+}
+
+void HostWindow::undo() {
+    if (!model_.undo())
+        statusBar()->showMessage(tr("Nothing to undo"), kStatusMessageMs);
+}
+
+void HostWindow::fillPluginMenu() {
+    pluginMenu_->clear();
+    const QStringList names = findPlugins(model_.appDir());
+    if (names.isEmpty()) {
+        pluginMenu_->addAction(tr("No plug-ins beside the host"))->setEnabled(false);
+        return;
+    }
+    for (const QString& name : names)
+        pluginMenu_->addAction(name, this, [this, name] { emit pluginLaunchRequested(name); });
+}
+
+void HostWindow::reapplyTheme() {
+    applyThemeToHeldWindows(windows_, model_);
+    statusBar()->showMessage(
+        tr("Theme sent to %n window(s)", nullptr, static_cast<int>(model_.heldWindows().size())),
+        kStatusMessageMs);
+}
+
+void HostWindow::reportError(const QString& text) {
+    platform::showMessageBox(text, platform::MessageBoxButtons::Ok,
+                             platform::MessageBoxIcon::Critical);
+}
+
+} // namespace tallowick

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "host/ByteArray.h"
+
+#include <QImage>
+#include <QString>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+
+namespace tallowick {
+
+enum class Channel { Red, Green, Blue, Alpha };
+inline constexpr std::array<Channel, 4> kChannels{Channel::Red, Channel::Green, Channel::Blue,
+                                                  Channel::Alpha};
+QString channelName(Channel channel);
+
+struct Rgba {
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+    uint8_t alpha = 255;
+    bool operator==(const Rgba&) const = default;
+};
+
+// A frame size that cannot be held, or a plane that does not fit the frame.
+class FrameError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One RGBA picture of width W and height H, kept as four byte planes in the
+// layout the host hands out: (W + 1) x (H + 1) samples, the extra column and
+// row repeating the last real ones. Holding planes ready in that layout makes
+// handing one out a single block copy.
+class RgbaFrame {
+public:
+    // A frame filled with one colour. FrameError for a width or height below
+    // 1 or too large for the plane bounds; host::ByteArrayError when the
+    // planes cannot be allocated.
+    RgbaFrame(int32_t width, int32_t height, Rgba fill);
+    // The picture's pixels, not premultiplied; a picture without alpha comes
+    // out opaque. FrameError for a null picture.
+    static RgbaFrame fromImage(const QImage& image);
+    // The W x H pixels as Format_RGBA8888.
+    QImage toImage() const;
+
+    int32_t width() const { return width_; }
+    int32_t height() const { return height_; }
+    // Bytes from one row of a plane to the next: W + 1.
+    std::size_t stride() const { return static_cast<std::size_t>(width_) + 1; }
+
+    // The whole plane, bounds (0 To W, 0 To H).
+    const host::ByteArray& plane(Channel channel) const;
+    // Takes columns 0..W-1 and rows 0..H-1 of `source`, which must be a
+    // two-dimensional array with lower bounds 0 covering at least that much;
+    // anything else is refused whole with a FrameError naming the expected
+    // size, and the frame is left unchanged.
+    void replacePlane(Channel channel, const host::ByteArray& source);
+
+    // Direct access for code that fills a frame sample by sample. After
+    // writing columns 0..W-1 of rows 0..H-1 the writer calls refreshMargins().
+    uint8_t* samples(Channel channel);
+    const uint8_t* samples(Channel channel) const;
+    void refreshMargins();
+
+private:
+    host::ByteArray& planeOf(Channel channel);
+    void refreshMarginsOf(host::ByteArray& plane);
+
+    int32_t width_ = 0;
+    int32_t height_ = 0;
+    std::array<host::ByteArray, 4> planes_;
+};
+
+} // namespace tallowick

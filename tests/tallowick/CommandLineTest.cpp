@@ -1,0 +1,102 @@
+#include "tallowick/CommandLine.h"
+
+#include "tallowick/Plugins.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using tallowick::CommandLineError;
+using tallowick::HostOptions;
+using tallowick::parseCommandLine;
+
+std::string parseError(const QStringList& arguments) {
+    try {
+        parseCommandLine(arguments);
+    } catch (const CommandLineError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+TEST(CommandLine, NothingMeansTheDemoAndTheBuiltInsWithAWindow) {
+    const HostOptions options = parseCommandLine({});
+    EXPECT_EQ(options.document, tallowick::DocumentSource::Demo);
+    EXPECT_EQ(options.brush, tallowick::BrushSource::BuiltIn);
+    EXPECT_TRUE(options.wallpaperPath.isEmpty());
+    EXPECT_FALSE(options.headless);
+    EXPECT_FALSE(options.runProgram);
+}
+
+TEST(CommandLine, EveryOptionIsTaken) {
+    const HostOptions options = parseCommandLine(
+        {"--anim", "frames", "--brush", "b.png", "--wallpaper", "w.png", "--save-dir", "out",
+         "--trace", "t.jsonl", "--headless", "--run", "Marrowset_pm", "CLIPBOARD"});
+    EXPECT_EQ(options.document, tallowick::DocumentSource::Animation);
+    EXPECT_EQ(options.documentPath, "frames");
+    EXPECT_EQ(options.brush, tallowick::BrushSource::File);
+    EXPECT_EQ(options.brushPath, "b.png");
+    EXPECT_EQ(options.wallpaperPath, "w.png");
+    EXPECT_EQ(options.saveDir, "out");
+    EXPECT_EQ(options.tracePath, "t.jsonl");
+    EXPECT_TRUE(options.headless);
+    EXPECT_EQ(options.runProgram, "Marrowset_pm");
+    EXPECT_EQ(options.runArgument, "CLIPBOARD");
+
+    // The plug-in's argument is optional: a following option is not it.
+    const HostOptions bare =
+        parseCommandLine({"--run", "Cinderloom_pm", "--image", "p.png", "--no-brush", "--help"});
+    EXPECT_EQ(bare.runProgram, "Cinderloom_pm");
+    EXPECT_FALSE(bare.runArgument);
+    EXPECT_EQ(bare.document, tallowick::DocumentSource::Still);
+    EXPECT_EQ(bare.brush, tallowick::BrushSource::None);
+    EXPECT_TRUE(bare.help);
+}
+
+TEST(CommandLine, BadInputIsNamed) {
+    EXPECT_EQ(parseError({"--colour", "red"}),
+              "--colour: unknown option; --help lists the options");
+    EXPECT_EQ(parseError({"--anim"}), "--anim: needs a folder or picture file");
+    EXPECT_EQ(parseError({"--run", "--headless"}), "--run: needs a program name");
+    EXPECT_EQ(parseError({"--trace", "a", "--trace", "b"}), "--trace: is given more than once");
+    EXPECT_EQ(parseError({"--anim", "a", "--image", "b"}),
+              "--image: cannot be combined with --anim");
+    EXPECT_EQ(parseError({"--no-brush", "--brush", "b"}),
+              "--no-brush: cannot be combined with --brush");
+    EXPECT_EQ(parseError({"--headless", "extra"}),
+              "extra: unexpected argument; options start with \"--\"");
+}
+
+TEST(Plugins, OnlyExecutablesNamedLikePlugInsAreFoundAndResolved) {
+    QTemporaryDir appDir;
+    const auto makeFile = [&](const QString& name, bool executable) {
+        QFile file(appDir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.setPermissions(executable ? QFile::ReadOwner | QFile::ExeOwner : QFile::ReadOwner);
+    };
+    makeFile("Zeta_pm", true);
+    makeFile("Alpha_pm", true);
+    makeFile("Notes_pm", false);
+    makeFile("tallowick", true);
+    EXPECT_EQ(tallowick::findPlugins(appDir.path()), (QStringList{"Alpha_pm", "Zeta_pm"}));
+
+    EXPECT_EQ(tallowick::resolvePluginProgram(appDir.path(), "Alpha_pm"),
+              appDir.filePath("Alpha_pm"));
+    EXPECT_THROW(tallowick::resolvePluginProgram(appDir.path(), "Notes_pm"),
+                 tallowick::PluginError);
+    EXPECT_THROW(tallowick::resolvePluginProgram(appDir.path(), "Missing_pm"),
+                 tallowick::PluginError);
+    for (const char* name : {"../Alpha_pm", "/bin/sh", "", ".."}) {
+        try {
+            tallowick::resolvePluginProgram(appDir.path(), name);
+            ADD_FAILURE() << "no error for " << name;
+        } catch (const tallowick::PluginError& error) {
+            EXPECT_NE(std::string(error.what()).find("without a path"), std::string::npos)
+                << error.what();
+        }
+    }
+}
+
+} // namespace

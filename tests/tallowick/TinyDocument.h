@@ -1,0 +1,50 @@
+#pragma once
+
+#include "host/AutomationObject.h"
+#include "tallowick/Document.h"
+#include "tallowick/WindowCaller.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tests {
+
+// Sample (x, y) of channel c (red 0 .. alpha 3) in frame f of the tiny
+// document: distinct for every sample, so a misplaced copy shows.
+inline uint8_t tinySample(int channel, int frame, int x, int y) {
+    return static_cast<uint8_t>(1 + channel * 60 + frame * 30 + y * 10 + x);
+}
+
+// A document "tiny" of two 3 x 2 frames holding tinySample.
+tallowick::Document tinyDocument();
+
+// A plane of `width` x `height` samples with lower bounds 0, sample (x, y)
+// being (seed + 7x + 13y) mod 256.
+host::ByteArray patternPlane(int32_t width, int32_t height, int seed);
+
+// The text of the HostCallError that `call` throws, or "no error".
+template <typename Call> std::string errorOf(Call&& call) {
+    try {
+        call();
+    } catch (const host::HostCallError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+class RecordingCaller : public tallowick::WindowCaller {
+public:
+    struct Call {
+        host::ObjectRef window;
+        QString method;
+        std::vector<host::Variant> args;
+    };
+    void callLater(const host::ObjectRef& window, const QString& method,
+                   std::vector<host::Variant> args) override {
+        calls.push_back({window, method, std::move(args)});
+    }
+    std::vector<Call> calls;
+};
+
+} // namespace tests
