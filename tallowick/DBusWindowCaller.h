@@ -1,0 +1,22 @@
+#pragma once
+
+#include "tallowick/WindowCaller.h"
+
+#include <QDBusConnection>
+
+namespace tallowick {
+
+// Calls plug-in windows over the bus without waiting; a failed call is
+// reported on standard error and otherwise forgotten, as a window need not
+// offer every operation.
+class DBusWindowCaller : public WindowCaller {
+public:
+    explicit DBusWindowCaller(QDBusConnection connection);
+    void callLater(const host::ObjectRef& window, const QString& method,
+                   std::vector<host::Variant> args) override;
+
+private:
+    QDBusConnection connection_;
+};
+
+} // namespace tallowick

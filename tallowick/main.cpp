@@ -1,0 +1,157 @@
+// The stand-in host: serves its automation object on the session bus, shows
+// its window (or runs headless), starts the plug-in named on its command line
+// and saves its documents when it ends.
+#include "host/DBusExport.h"
+#include "tallowick/CommandLine.h"
+#include "tallowick/DBusWindowCaller.h"
+#include "tallowick/DocumentSaving.h"
+#include "tallowick/HostObject.h"
+#include "tallowick/HostStartup.h"
+#include "tallowick/HostWindow.h"
+#include "tallowick/PluginLauncher.h"
+#include "tallowick/Plugins.h"
+#include "tallowick/TerminalProgress.h"
+#include "tallowick/TerminationSignals.h"
+#include "tallowick/TracingObject.h"
+
+#include <QApplication>
+#include <QDBusError>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace {
+
+using namespace tallowick;
+
+// Start-up failures: a bad option, a picture that cannot be read, a plug-in
+// that is not there.
+constexpr int kStartFailure = 2;
+// The host could not serve: no session bus, or another host owns the name.
+constexpr int kServiceFailure = 1;
+
+void report(const QString& text) {
+    std::fprintf(stderr, "tallowick: %s\n", qPrintable(text));
+}
+void report(const std::exception& error) {
+    report(QString::fromLocal8Bit(error.what()));
+}
+
+// Writes the documents to --save-dir; a failure turns a clean exit into a
+// failing one, since the documents the user asked for are missing.
+int saveOnExit(const HostOptions& options, const HostModel& model, int status) {
+    if (options.saveDir.isEmpty())
+        return status;
+    try {
+        saveDocuments(model.documents(), options.saveDir);
+    } catch (const SaveError& error) {
+        report(error);
+        return status == 0 ? kServiceFailure : status;
+    }
+    return status;
+}
+
+int runHost(const HostOptions& options) {
+    const QString appDir = QCoreApplication::applicationDirPath();
+    std::unique_ptr<HostModel> model;
+    try {
+        model = createHostModel(options, appDir);
+    } catch (const std::exception& error) {
+        report(error);
+        return kStartFailure;
+    }
+
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        report(QStringLiteral("cannot reach the session bus: ") + bus.lastError().message());
+        return kServiceFailure;
+    }
+    DBusWindowCaller windows(bus);
+    HostObject hostObject(*model, windows);
+    std::unique_ptr<TracingObject> tracing;
+    if (!options.tracePath.isEmpty()) {
+        try {
+            tracing = TracingObject::toFile(hostObject, options.tracePath);
+        } catch (const TraceError& error) {
+            report(error);
+            return kStartFailure;
+        }
+    }
+    std::optional<host::ServedHostObject> service;
+    try {
+        service.emplace(bus, tracing ? static_cast<host::AutomationObject&>(*tracing)
+                                     : static_cast<host::AutomationObject&>(hostObject));
+    } catch (const host::ExportError& error) {
+        report(error);
+        return kServiceFailure;
+    }
+
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, qApp,
+                     [] { QCoreApplication::exit(0); });
+
+    std::unique_ptr<TerminalProgress> progress;
+    std::unique_ptr<HostWindow> window;
+    if (options.headless) {
+        if (TerminalProgress::isTerminal(stderr))
+            progress = std::make_unique<TerminalProgress>(*model, stderr);
+    } else {
+        window = std::make_unique<HostWindow>(*model, windows);
+        window->show();
+    }
+
+    PluginLauncher launcher(appDir);
+    QObject::connect(&launcher, &PluginLauncher::pluginFinished, qApp,
+                     [headless = options.headless](const QString& name, bool crashed, int status) {
+                         if (crashed)
+                             report(QStringLiteral("plug-in %1 crashed").arg(name));
+                         if (headless)
+                             QCoreApplication::exit(crashed ? kServiceFailure : status);
+                     });
+    if (window) {
+        QObject::connect(window.get(), &HostWindow::pluginLaunchRequested, &launcher,
+                         [&launcher](const QString& program) {
+                             try {
+                                 launcher.launch(program, std::nullopt);
+                             } catch (const PluginError& error) {
+                                 report(error);
+                             }
+                         });
+    }
+    if (options.runProgram) {
+        try {
+            launcher.launch(*options.runProgram, options.runArgument);
+        } catch (const PluginError& error) {
+            report(error);
+            return kStartFailure;
+        }
+    }
+
+    return saveOnExit(options, *model, QCoreApplication::exec());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    HostOptions options;
+    try {
+        options = parseCommandLine(arguments);
+    } catch (const CommandLineError& error) {
+        report(error);
+        return kStartFailure;
+    }
+    if (options.help) {
+        std::fputs(qPrintable(usageText()), stdout);
+        return 0;
+    }
+    // A headless host needs no display at all.
+    if (options.headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tallowick"));
+    return runHost(options);
+}
