@@ -3,6 +3,7 @@
 // against memcpy of the same bytes. The plane is served from a worker thread
 // of this process, so both ends' costs land on this machine's cores.
 #include "host/DBusAutomationObject.h"
+#include "platform/Memory.h"
 #include "tests/support/BusServerThread.h"
 #include "tests/support/PrivateBus.h"
 
@@ -86,6 +87,7 @@ BENCHMARK(BM_MemcpyPlane)->Unit(benchmark::kMicrosecond)->UseRealTime();
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::keepFreedMemoryForReuse();
     QCoreApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

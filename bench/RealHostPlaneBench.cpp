@@ -2,6 +2,7 @@
 // storing the red plane of a 1920 x 1080 image (planes of 1921 x 1081
 // samples), against memcpy of the same bytes in the same run.
 #include "host/ResultConversions.h"
+#include "platform/Memory.h"
 #include "tests/support/RunningHost.h"
 
 #include <QCoreApplication>
@@ -40,6 +41,13 @@ void BM_StorePlaneInHost(benchmark::State& state) {
 }
 BENCHMARK(BM_StorePlaneInHost)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
+// A call that moves no data: the part of each transfer that is not bytes.
+void BM_CallWithoutData(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(hostObject->Invoke("tal_BufferWidth"));
+}
+BENCHMARK(BM_CallWithoutData)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
 void BM_MemcpyPlane(benchmark::State& state) {
     std::vector<uint8_t> target(plane->size());
     for (auto _ : state) {
@@ -53,6 +61,7 @@ BENCHMARK(BM_MemcpyPlane)->Unit(benchmark::kMicrosecond)->UseRealTime();
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::keepFreedMemoryForReuse();
     QCoreApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

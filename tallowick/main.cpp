@@ -2,6 +2,7 @@
 // its window (or runs headless), starts the plug-in named on its command line
 // and saves its documents when it ends.
 #include "host/DBusExport.h"
+#include "platform/Memory.h"
 #include "tallowick/CommandLine.h"
 #include "tallowick/DBusWindowCaller.h"
 #include "tallowick/DocumentSaving.h"
@@ -133,6 +134,7 @@ int runHost(const HostOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::keepFreedMemoryForReuse();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
