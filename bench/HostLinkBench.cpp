@@ -2,6 +2,7 @@
 // 1921 x 1081 plane (a call returning it) and storing one (a call taking it),
 // against memcpy of the same bytes. The plane is served from a worker thread
 // of this process, so both ends' costs land on this machine's cores.
+#include "bench/PlaneTransfer.h"
 #include "host/DBusAutomationObject.h"
 #include "platform/Memory.h"
 #include "tests/support/BusServerThread.h"
@@ -9,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -46,7 +46,7 @@ host::AutomationObject* hostObject = nullptr;
 const PlaneHolder* holder = nullptr;
 
 void setBytes(benchmark::State& state) {
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(holder->plane().size()));
+    bench::countPlaneBytes(state, holder->plane());
 }
 
 void BM_FetchPlane(benchmark::State& state) {
@@ -75,12 +75,7 @@ void BM_CallWithoutData(benchmark::State& state) {
 BENCHMARK(BM_CallWithoutData)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void BM_MemcpyPlane(benchmark::State& state) {
-    std::vector<uint8_t> target(holder->plane().size());
-    for (auto _ : state) {
-        std::memcpy(target.data(), holder->plane().data(), target.size());
-        benchmark::ClobberMemory();
-    }
-    setBytes(state);
+    bench::copyPlaneWithMemcpy(state, holder->plane());
 }
 BENCHMARK(BM_MemcpyPlane)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

@@ -1,13 +1,13 @@
 // Planes through a real `tallowick --headless` on a private bus: fetching and
 // storing the red plane of a 1920 x 1080 image (planes of 1921 x 1081
 // samples), against memcpy of the same bytes in the same run.
+#include "bench/PlaneTransfer.h"
 #include "host/ResultConversions.h"
 #include "platform/Memory.h"
 #include "tests/support/RunningHost.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -21,7 +21,7 @@ host::AutomationObject* hostObject = nullptr;
 const host::ByteArray* plane = nullptr;
 
 void setBytes(benchmark::State& state) {
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(plane->size()));
+    bench::countPlaneBytes(state, *plane);
 }
 
 void BM_FetchPlaneFromHost(benchmark::State& state) {
@@ -49,12 +49,7 @@ void BM_CallWithoutData(benchmark::State& state) {
 BENCHMARK(BM_CallWithoutData)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void BM_MemcpyPlane(benchmark::State& state) {
-    std::vector<uint8_t> target(plane->size());
-    for (auto _ : state) {
-        std::memcpy(target.data(), plane->data(), target.size());
-        benchmark::ClobberMemory();
-    }
-    setBytes(state);
+    bench::copyPlaneWithMemcpy(state, *plane);
 }
 BENCHMARK(BM_MemcpyPlane)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

@@ -31,22 +31,30 @@ void expectCount(const QString& method, const Args& args, std::size_t count) {
                                               .arg(args.size()));
 }
 
-int32_t wholeNumber(const QString& method, const Args& args, std::size_t index,
-                    const QString& role) {
+double number(const QString& method, const Args& args, std::size_t index, const QString& role) {
     const host::Variant& value = args[index];
     if (const auto* held = std::get_if<int16_t>(&value))
         return *held;
     if (const auto* held = std::get_if<int32_t>(&value))
         return *held;
     if (const auto* held = std::get_if<double>(&value)) {
-        try {
-            return platform::toInt32(*held);
-        } catch (const platform::OverflowError&) {
-            refuse(method, index, role,
-                   QStringLiteral("%1 is not a whole number in the 32-bit range").arg(*held));
-        }
+        if (!std::isfinite(*held))
+            refuse(method, index, role, QStringLiteral("%1 is not a finite number").arg(*held));
+        return *held;
     }
     refuseType(method, args, index, role, QStringLiteral("a number"));
+}
+
+int32_t wholeNumber(const QString& method, const Args& args, std::size_t index,
+                    const QString& role) {
+    // Every 16- and 32-bit value is exact as a double, so one path serves all.
+    const double held = number(method, args, index, role);
+    try {
+        return platform::toInt32(held);
+    } catch (const platform::OverflowError&) {
+        refuse(method, index, role,
+               QStringLiteral("%1 is not a whole number in the 32-bit range").arg(held));
+    }
 }
 
 int32_t wholeNumberIn(const QString& method, const Args& args, std::size_t index,
@@ -60,20 +68,6 @@ int32_t wholeNumberIn(const QString& method, const Args& args, std::size_t index
                QStringLiteral("%1 is outside %2 to %3").arg(value).arg(minimum).arg(maximum));
     }
     return value;
-}
-
-double number(const QString& method, const Args& args, std::size_t index, const QString& role) {
-    const host::Variant& value = args[index];
-    if (const auto* held = std::get_if<int16_t>(&value))
-        return *held;
-    if (const auto* held = std::get_if<int32_t>(&value))
-        return *held;
-    if (const auto* held = std::get_if<double>(&value)) {
-        if (!std::isfinite(*held))
-            refuse(method, index, role, QStringLiteral("%1 is not a finite number").arg(*held));
-        return *held;
-    }
-    refuseType(method, args, index, role, QStringLiteral("a number"));
 }
 
 QString text(const QString& method, const Args& args, std::size_t index, const QString& role) {
