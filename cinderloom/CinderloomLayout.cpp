@@ -1,0 +1,169 @@
+// The main window's controls and their places, in pixels of the container
+// each sits in (designed in twips at 15 to a pixel).
+#include "cinderloom/Cinderloom.h"
+#include "maker/widgets/HPropScroller.h"
+#include "maker/widgets/VxButton.h"
+#include "maker/widgets/VxDropSlider.h"
+#include "platform/PictureBox.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QStatusBar>
+
+namespace cinderloom {
+namespace {
+
+const QColor kRulerBackground(255, 224, 192);
+const QColor kScrollerFill(143, 149, 158);
+const QColor kScrollerBar(224, 224, 224);
+const QColor kShootBackground(255, 192, 128);
+const QColor kEngravedDark(64, 64, 64);
+
+const QString kViewToolTip =
+    QStringLiteral("Select the frame you want to apply to the new role of film.");
+const QString kRetrieveToolTip =
+    QStringLiteral("Reload frames from the main program.  (Note, if you've rendered frames with "
+                   "\"shoot it\" then you will have to reload your original animaiton frames "
+                   "before using this feature)");
+
+void fillWith(QWidget& widget, const QColor& color) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, color);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& text, int left, int top, int width, int height) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(left, top, width, height);
+    return label;
+}
+
+maker::VxButton* makeButton(QWidget* parent, const QString& caption, int left, int top, int width,
+                            int height) {
+    auto* button = new maker::VxButton(parent);
+    button->setCaption(caption);
+    button->setGeometry(left, top, width, height);
+    return button;
+}
+
+// A container with a sunken border of 2 pixels on black; its children are
+// placed relative to the area inside the border.
+QFrame* makeContainer(QWidget* parent, int left, int top) {
+    auto* container = new QFrame(parent);
+    container->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    container->setLineWidth(2);
+    fillWith(*container, Qt::black);
+    container->setGeometry(left, top, 757, 123);
+    return container;
+}
+
+void placeInside(QFrame& container, QWidget& child, int left, int top, int width, int height) {
+    const QPoint inner = container.contentsRect().topLeft();
+    child.setGeometry(inner.x() + left, inner.y() + top, width, height);
+}
+
+platform::PictureBox* makeView(QFrame& container, const QColor& background) {
+    auto* view = new platform::PictureBox(&container);
+    view->setBackColor(background);
+    view->Cls();
+    view->setToolTip(kViewToolTip);
+    return view;
+}
+
+platform::PictureBox* makeRuler(QFrame& container) {
+    auto* ruler = new platform::PictureBox(&container);
+    ruler->setBackColor(kRulerBackground);
+    ruler->Cls();
+    placeInside(container, *ruler, 0, 82, 729, 17);
+    return ruler;
+}
+
+maker::HPropScroller* makeScroller(QFrame& container) {
+    auto* scroller = new maker::HPropScroller(&container);
+    scroller->setBackColor(kScrollerFill);
+    scroller->setForeColor(kScrollerBar);
+    placeInside(container, *scroller, 0, 100, 753, 19);
+    return scroller;
+}
+
+// One pixel high; two of them make an engraved separator.
+QWidget* makeLine(QWidget* parent, const QColor& color, int fromX, int toX, int y) {
+    auto* line = new QWidget(parent);
+    fillWith(*line, color);
+    line->setGeometry(fromX, y, toX - fromX + 1, 1);
+    return line;
+}
+
+} // namespace
+
+void Cinderloom::createControls() {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.25);
+    setFont(font);
+
+    createStripGroup();
+    createFilmGroup();
+    createBottomRow();
+
+    Image1 = new QLabel(this);
+    Image1->setGeometry(700, 0, 37, 29);
+    // Only the picture and its size serve, as the tile of the backdrop.
+    Image1->hide();
+}
+
+void Cinderloom::createStripGroup() {
+    Label1 = makeLabel(this, QStringLiteral("Your cells"), 8, 10, 57, 17);
+    vx_button1 = makeButton(this, QStringLiteral("Retrieve..."), 94, 8, 75, 17);
+    vx_button1->setToolTip(kRetrieveToolTip);
+
+    Picture3 = makeContainer(this, 8, 34);
+    Picture1 = makeView(*Picture3, Qt::white);
+    placeInside(*Picture3, *Picture1, 0, 2, 733, 77);
+    Picture7 = makeRuler(*Picture3);
+    HProp1 = makeScroller(*Picture3);
+}
+
+void Cinderloom::createFilmGroup() {
+    Label2 = makeLabel(this, QStringLiteral("New roll of film"), 8, 166, 79, 19);
+
+    Picture5 = makeContainer(this, 8, 192);
+    Picture2 = makeView(*Picture5, Qt::black);
+    placeInside(*Picture5, *Picture2, 0, 2, 729, 77);
+    Picture4 = makeRuler(*Picture5);
+    HProp2 = makeScroller(*Picture5);
+}
+
+void Cinderloom::createBottomRow() {
+    Line1 = makeLine(this, kEngravedDark, 6, 396, 362);
+    Line2 = makeLine(this, Qt::white, 6, 396, 364);
+
+    Check1 = new QCheckBox(this);
+    Check1->setGeometry(12, 332, 13, 13);
+    Label5 = makeLabel(this, QStringLiteral("Wiggle hold"), 28, 332, 65, 17);
+
+    Label3 = makeLabel(this, QStringLiteral("Amount of wiggle"), 106, 332, 85, 15);
+    VX_DropSlider1 = new maker::VxDropSlider(this);
+    VX_DropSlider1->setMax(32);
+    VX_DropSlider1->setValue(16);
+    VX_DropSlider1->setGeometry(196, 330, 53, 19);
+
+    Label4 = makeLabel(this, QStringLiteral("Size of wiggle"), 264, 332, 77, 15);
+    VX_DropSlider2 = new maker::VxDropSlider(this);
+    VX_DropSlider2->setMin(1);
+    VX_DropSlider2->setMax(20);
+    VX_DropSlider2->setValue(4);
+    VX_DropSlider2->setGeometry(338, 330, 53, 19);
+
+    vx_button2 = makeButton(this, QStringLiteral("Shoot it"), 8, 376, 105, 21);
+    vx_button2->setBackColor(kShootBackground);
+    vx_button3 = makeButton(this, QStringLiteral("Done"), 142, 376, 105, 21);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setGeometry(0, 407, 886, 17);
+}
+
+} // namespace cinderloom

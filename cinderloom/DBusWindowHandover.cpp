@@ -1,0 +1,21 @@
+#include "cinderloom/DBusWindowHandover.h"
+
+#include <utility>
+
+namespace cinderloom {
+
+DBusWindowHandover::DBusWindowHandover(QDBusConnection connection)
+    : connection_(std::move(connection)) {}
+
+host::ObjectRef DBusWindowHandover::handOver(host::AutomationObject& window) {
+    if (const auto found = exports_.find(&window); found != exports_.end())
+        return found->second.reference();
+    const auto entry = exports_.emplace(&window, host::exportWindow(connection_, window)).first;
+    return entry->second.reference();
+}
+
+void DBusWindowHandover::withdraw(host::AutomationObject& window) {
+    exports_.erase(&window);
+}
+
+} // namespace cinderloom

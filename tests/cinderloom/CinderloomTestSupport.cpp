@@ -1,0 +1,60 @@
+#include "tests/cinderloom/CinderloomTestSupport.h"
+
+#include "host/ByteArray.h"
+
+#include <memory>
+
+namespace tests {
+
+void scriptAnimation(FakeHost& fake, int32_t width, int32_t height, int32_t frames,
+                     int32_t extraColumns) {
+    fake.setResult("tal_BufferWidth", width);
+    fake.setResult("tal_BufferHeight", height);
+    fake.setResult("tal_GetTotalFrames", frames);
+    auto currentFrame = std::make_shared<int32_t>(0);
+    fake.setHandler("Tal_GotoFrameAdv", [currentFrame](const std::vector<host::Variant>& args) {
+        *currentFrame = std::get<int32_t>(args.at(0));
+        return host::Variant{};
+    });
+    const char* methods[] = {"tal_GetRbuffer", "tal_GetGbuffer", "Tal_GetBbuffer"};
+    for (int channel = 0; channel < 3; ++channel)
+        fake.setHandler(methods[channel], [=](const std::vector<host::Variant>&) {
+            host::ByteArray plane = host::ByteArray::plane(width + 1 + extraColumns, height + 1);
+            for (int y = 0; y <= height; ++y)
+                for (int x = 0; x <= width + extraColumns; ++x)
+                    plane.at(x, y) = scriptedSample(channel, *currentFrame, x, y);
+            return host::Variant{std::move(plane)};
+        });
+}
+
+MessageBoxRecorder::MessageBoxRecorder()
+    : responder_([this](const platform::MessageBoxRequest& request) {
+          requests_.push_back(request);
+          if (!answers_.empty()) {
+              const auto answer = answers_.front();
+              answers_.pop_front();
+              return answer;
+          }
+          return request.buttons == platform::MessageBoxButtons::YesNo
+                     ? platform::MessageBoxAnswer::Yes
+                     : platform::MessageBoxAnswer::Ok;
+      }) {}
+
+CinderloomTest::CinderloomTest()
+    : module(std::make_unique<cinderloom::Module1>(handover)),
+      ownedFake_(std::make_unique<FakeHost>()), fake_(ownedFake_.get()),
+      startDirectory_(QDir::currentPath()) {
+    fake_->setResult("Tal_GetAppDir", QStringLiteral(TALLOWICK_APP_DIR));
+    scriptAnimation(*fake_, 3, 2, 2);
+}
+
+CinderloomTest::~CinderloomTest() {
+    module.reset();
+    QDir::setCurrent(startDirectory_);
+}
+
+void CinderloomTest::startUp() {
+    module->startUp([this] { return std::move(ownedFake_); });
+}
+
+} // namespace tests

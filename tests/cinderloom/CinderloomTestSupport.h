@@ -1,0 +1,78 @@
+#pragma once
+
+#include "cinderloom/Module1.h"
+#include "cinderloom/WindowHandover.h"
+#include "platform/MessageBox.h"
+#include "tests/support/FakeHost.h"
+
+#include <QDir>
+#include <QString>
+#include <deque>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+namespace tests {
+
+// Hands windows over in-process: the fake host receives the window itself.
+class LocalWindowHandover : public cinderloom::WindowHandover {
+public:
+    host::ObjectRef handOver(host::AutomationObject& window) override {
+        return host::ObjectRef{{}, {}, &window};
+    }
+    void withdraw(host::AutomationObject& window) override { withdrawn.push_back(&window); }
+
+    std::vector<host::AutomationObject*> withdrawn;
+};
+
+// Sample (x, y) of `channel` (0 red, 1 green, 2 blue) in frame `frame` of the
+// scripted animations: distinct for every sample of frames up to 4 × 4 and
+// up to 4 frames (at most 2·64 + 3·16 + 3·4 + 3 = 191).
+inline uint8_t scriptedSample(int channel, int frame, int x, int y) {
+    return static_cast<uint8_t>(channel * 64 + frame * 16 + y * 4 + x);
+}
+
+// Answers the calls a retrieval makes with an animation of `frames` frames of
+// width × height pixels. The planes cover columns 0..width + `extraColumns`
+// and rows 0..height, as the host hands them out, so that a plane wider than
+// the frame can be scripted too.
+void scriptAnimation(FakeHost& fake, int32_t width, int32_t height, int32_t frames,
+                     int32_t extraColumns = 0);
+
+// Records every message box and answers from a queue, OK (or Yes) once the
+// queue is empty.
+class MessageBoxRecorder {
+public:
+    MessageBoxRecorder();
+    void answerNext(platform::MessageBoxAnswer answer) { answers_.push_back(answer); }
+    const std::vector<platform::MessageBoxRequest>& requests() const { return requests_; }
+
+private:
+    std::vector<platform::MessageBoxRequest> requests_;
+    std::deque<platform::MessageBoxAnswer> answers_;
+    platform::ScopedMessageBoxResponder responder_;
+};
+
+// A module over a scripted fake host, its windows handed over in-process.
+// The fake is scripted before the start-up runs (a 3 × 2 animation of 2
+// frames, the host's folder being the build's application folder); the
+// current directory is put back afterwards.
+class CinderloomTest : public ::testing::Test {
+protected:
+    CinderloomTest();
+    ~CinderloomTest() override;
+
+    void startUp();
+    FakeHost& fake() { return *fake_; }
+
+    LocalWindowHandover handover;
+    std::unique_ptr<cinderloom::Module1> module;
+    MessageBoxRecorder messageBoxes;
+
+private:
+    std::unique_ptr<FakeHost> ownedFake_;
+    FakeHost* fake_;
+    QString startDirectory_;
+};
+
+} // namespace tests
