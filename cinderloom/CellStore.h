@@ -1,12 +1,10 @@
 #pragma once
 
-#include "host/ByteArray.h"
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
-#include <vector>
 
 namespace cinderloom {
 
@@ -43,8 +41,18 @@ public:
     uint8_t* cell(Channel channel, int64_t cell);
     const uint8_t* cell(Channel channel, int64_t cell) const;
 
+    // True when a store of these extents would have exactly this one's
+    // shape, so a new retrieval can overwrite it instead of making another.
+    bool hasExtents(int64_t columns, int64_t rows, int64_t cells) const {
+        return columns == columns_ && rows == rows_ && cells == cells_;
+    }
+
 private:
-    using Plane = std::vector<uint8_t, host::UninitialisedAllocator<uint8_t>>;
+    struct FreeBytes {
+        void operator()(uint8_t* bytes) const noexcept;
+    };
+    using Plane = std::unique_ptr<uint8_t[], FreeBytes>;
+    static Plane allocatePlane(std::size_t size);
 
     std::size_t cellSize() const { return static_cast<std::size_t>(columns_ * rows_); }
 

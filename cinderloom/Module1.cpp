@@ -110,10 +110,15 @@ void Module1::RetrieveFrames() {
         return;
     }
 
-    // The old cells go first, so that old and new never have to fit in
-    // memory together.
-    cells = CellStore();
-    cells = CellStore(int64_t{width} + 1, int64_t{height} + 1, cellCount);
+    // Every sample is written below, so a store of the same shape is simply
+    // overwritten. Otherwise the old cells go first, so that old and new
+    // never have to fit in memory together.
+    const int64_t columns = int64_t{width} + 1;
+    const int64_t rows = int64_t{height} + 1;
+    if (!cells.hasExtents(columns, rows, cellCount)) {
+        cells = CellStore();
+        cells = CellStore(columns, rows, cellCount);
+    }
     const double percentPerFrame = 100.0 / cellCount;
     for (int32_t frame = 0; frame < cellCount; ++frame) {
         copyFrame(frame);
