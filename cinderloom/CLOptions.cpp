@@ -1,5 +1,6 @@
 #include "cinderloom/CLOptions.h"
 
+#include "cinderloom/DesignFont.h"
 #include "cinderloom/Module1.h"
 #include "cinderloom/Twips.h"
 #include "platform/FatalError.h"
@@ -32,6 +33,7 @@ CLOptions::CLOptions(Module1& module, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       module_(module) {
     setWindowTitle(QStringLiteral("Cinderloom options..."));
+    setFont(designFont());
     setFixedSize(twipsToPixels(5175), twipsToPixels(2040));
 
     Label1 = new QLabel(QStringLiteral("Number of frames of new anim"), this);

@@ -1,6 +1,7 @@
 // The main window's controls and their places, in pixels of the container
 // each sits in (designed in twips at 15 to a pixel).
 #include "cinderloom/Cinderloom.h"
+#include "cinderloom/DesignFont.h"
 #include "maker/widgets/HPropScroller.h"
 #include "maker/widgets/VxButton.h"
 #include "maker/widgets/VxDropSlider.h"
@@ -99,10 +100,7 @@ QWidget* makeLine(QWidget* parent, const QColor& color, int fromX, int toX, int 
 } // namespace
 
 void Cinderloom::createControls() {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(8.25);
-    setFont(font);
+    setFont(designFont());
 
     createStripGroup();
     createFilmGroup();
