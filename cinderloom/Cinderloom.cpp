@@ -29,14 +29,18 @@ void expectArgumentCount(const QString& method, const std::vector<host::Variant>
 } // namespace
 
 Cinderloom::Cinderloom(Module1& module, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint),
+    : QWidget(parent,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       module_(module) {
+    // Qt leaves tool windows out when it decides whether the last window has
+    // closed; this one is the program's last window, so it counts again.
+    setAttribute(Qt::WA_QuitOnClose, true);
     setWindowTitle(QStringLiteral("Cinderloom"));
     resize(886, 424);
     createControls();
     connect(vx_button1, &maker::VxButton::Click, this, &Cinderloom::vx_button1_Click);
     connect(vx_button3, &maker::VxButton::Click, this, &Cinderloom::vx_button3_Click);
+    connectViews();
 }
 
 host::Variant Cinderloom::Invoke(const QString& method, const std::vector<host::Variant>& args) {
@@ -45,7 +49,11 @@ host::Variant Cinderloom::Invoke(const QString& method, const std::vector<host::
     };
     if (is("PrefsCallback")) {
         expectArgumentCount(method, args, 1);
-        platform::runOrEnd(method, [&] { PrefsCallback(args.front()); });
+        try {
+            PrefsCallback(args.front());
+        } catch (const std::exception& error) {
+            throw host::HostCallError(method, QString::fromUtf8(error.what()));
+        }
     } else if (is("Picture1_Paint")) {
         expectArgumentCount(method, args, 0);
         platform::runOrEnd(method, [this] { Picture1_Paint(); });
@@ -93,12 +101,6 @@ void Cinderloom::setScrollerRanges() {
     HProp1->setRange(module_.cellCount);
     HProp2->setRange(module_.filmLength);
 }
-
-void Cinderloom::Picture1_Paint() {}
-
-void Cinderloom::Picture2_Paint() {}
-
-void Cinderloom::PrefsCallback(const host::Variant&) {}
 
 void Cinderloom::vx_button1_Click() {
     platform::runOrEnd(QStringLiteral("vx_button1_Click"), [this] {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "cinderloom/StripRendering.h"
+#include "cinderloom/ViewEvents.h"
 #include "host/AutomationObject.h"
 
 #include <QWidget>
+#include <memory>
 
 class QCheckBox;
 class QFrame;
@@ -36,7 +39,8 @@ public:
     // The host's calls of the window's public operations, matched without
     // regard to case: PrefsCallback (target), Picture1_Paint, Picture2_Paint.
     // An unknown operation or a wrong argument count is a host::HostCallError
-    // for the caller; a failure inside an operation ends the program.
+    // for the caller; a failure inside PrefsCallback goes back to the caller
+    // the same way, a failure inside any other operation ends the program.
     host::Variant Invoke(const QString& method, const std::vector<host::Variant>& args) override;
 
     // The load step: wallpaper, the height at load, the scroller ranges and
@@ -44,9 +48,37 @@ public:
     void Form_Load();
     void Picture1_Paint();
     void Picture2_Paint();
-    // Takes the host's colour theme; the window keeps its design colours for
-    // now.
+
+    // The views' rulers, scrollers and size changes (CinderloomViews.cpp).
+    void Picture7_Paint();
+    void Picture4_Paint();
+    void HProp1_Scroll();
+    void HProp2_Scroll();
+    void Picture2_Resize();
+    void Picture3_Resize();
+    void Picture5_Resize();
+    // Choosing a cell and painting it onto the film (CinderloomPainting.cpp).
+    // button is a bit set: 1 left, 2 right, 4 middle; x, y in the view's
+    // pixels.
+    void Picture1_MouseDown(int16_t button, int16_t shift, float x, float y);
+    void Picture2_MouseDown(int16_t button, int16_t shift, float x, float y);
+    void Picture2_MouseMove(int16_t button, int16_t shift, float x, float y);
+    // Recolours target, a reference to this main window, with the host's
+    // theme read afresh from the settings store (CinderloomTheme.cpp). A bad
+    // theme value or a target that is not such a window throws before any
+    // colour changes; after that each failing setting is skipped.
     void PrefsCallback(const host::Variant& target);
+
+    // Keeps the height at load and lets the strip groups follow the width
+    // (CinderloomLayout.cpp).
+    void Form_Resize();
+    // The backdrop: the wallpaper tiled over the window (CinderloomBackdrop.cpp).
+    void Form_Paint();
+    // Tiles Image1's picture over target's drawing area; paints on target, so
+    // it runs only inside target's paint event. Nothing without a picture.
+    void Draw_Pattern(QWidget& target);
+    // The controls in their design order, the window's Controls collection.
+    std::vector<QWidget*> Controls() const;
 
     void vx_button1_Click();
     void vx_button3_Click();
@@ -78,6 +110,9 @@ public:
 protected:
     // The unload question, whatever the cause of the closing.
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     // Creates and places every control (CinderloomLayout.cpp).
@@ -87,8 +122,27 @@ private:
     void createBottomRow();
     void loadWallpaper();
     void setScrollerRanges();
+    // Routes the views' mouse, size and ruler paint events and the scrollers
+    // to their handlers (ViewEvents.cpp).
+    void connectViews();
+    // Draws a number ruler into its image without refreshing it.
+    void drawRuler(platform::PictureBox& ruler, int32_t count, int32_t offset, int32_t stripHeight);
+    void SetFilmSlot(int32_t slot, int32_t cell);
+
+    friend class ViewEventFilter;
 
     Module1& module_;
+    // The film view's picture, kept between redraws so that one slot can be
+    // redrawn alone; its size is the view's at the last Picture2_Resize.
+    ViewPlanes filmCanvas_;
+    // The container widths the strip groups were last fitted to.
+    int laidOutStripWidth_ = 0;
+    int laidOutFilmWidth_ = 0;
+    // Owned here rather than as a child, so that it is gone before the
+    // window's controls, whose last events would otherwise reach a window
+    // already half destroyed.
+    std::unique_ptr<ViewEventFilter> viewEvents_;
+    bool centredOnce_ = false;
 };
 
 } // namespace cinderloom

@@ -1,16 +1,23 @@
 // The main window's controls and their places, in pixels of the container
-// each sits in (designed in twips at 15 to a pixel).
+// each sits in (designed in twips at 15 to a pixel), and how they follow the
+// window's size.
 #include "cinderloom/Cinderloom.h"
 #include "cinderloom/DesignFont.h"
+#include "cinderloom/Module1.h"
+#include "cinderloom/Twips.h"
+#include "cinderloom/WindowLayoutRules.h"
 #include "maker/widgets/HPropScroller.h"
 #include "maker/widgets/VxButton.h"
 #include "maker/widgets/VxDropSlider.h"
+#include "platform/FatalError.h"
 #include "platform/PictureBox.h"
 
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
+#include <QScreen>
 #include <QStatusBar>
+#include <algorithm>
 
 namespace cinderloom {
 namespace {
@@ -162,6 +169,52 @@ void Cinderloom::createBottomRow() {
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setSizeGripEnabled(false);
     StatusBar1->setGeometry(0, 407, 886, 17);
+}
+
+std::vector<QWidget*> Cinderloom::Controls() const {
+    return {Label1,         vx_button1, Picture3,   Picture1,   Picture7,       HProp1,
+            Label2,         Picture5,   Picture2,   Picture4,   HProp2,         Line1,
+            Line2,          Check1,     Label5,     Label3,     VX_DropSlider1, Label4,
+            VX_DropSlider2, vx_button2, vx_button3, StatusBar1, Image1};
+}
+
+void Cinderloom::Form_Resize() {
+    // The height at load was taken before the window system framed the
+    // window, when outer and inner size are the same, so it is the height of
+    // the drawing area. Before the load it is not known yet.
+    if (module_.formHeightAtLoad > 0) {
+        const int heightAtLoad = std::max(twipsToPixels(module_.formHeightAtLoad), 0);
+        if (height() != heightAtLoad)
+            resize(width(), heightAtLoad);
+    }
+    const int frameWidth = frameGeometry().width() - width();
+    setMinimumWidth(minimumClientWidth(frameWidth));
+    // A minimum width that the window system did not honour yet would give a
+    // group too narrow for its children; such a width is skipped.
+    const int groupWidth = groupWidthFor(frameGeometry().width());
+    if (groupWidth < kMinimumGroupWidth)
+        return;
+    Picture3->resize(groupWidth, Picture3->height());
+    Picture5->resize(groupWidth, Picture5->height());
+}
+
+void Cinderloom::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The status bar is docked along the bottom edge over the full width.
+    StatusBar1->setGeometry(0, height() - StatusBar1->height(), width(), StatusBar1->height());
+    platform::runOrEnd(QStringLiteral("Form_Resize"), [this] { Form_Resize(); });
+}
+
+void Cinderloom::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (centredOnce_)
+        return;
+    centredOnce_ = true;
+    if (const QScreen* display = screen()) {
+        QRect outer = frameGeometry();
+        outer.moveCenter(display->availableGeometry().center());
+        move(outer.topLeft());
+    }
 }
 
 } // namespace cinderloom

@@ -46,15 +46,20 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithTheirTextsAndLooks) {
               "Reload frames from the main program.  (Note, if you've rendered frames with "
               "\"shoot it\" then you will have to reload your original animaiton frames before "
               "using this feature)");
-    // The containers' children sit inside the 2-pixel border.
-    EXPECT_EQ(window.Picture3->geometry(), QRect(8, 34, 757, 123));
-    EXPECT_EQ(window.Picture1->geometry(), QRect(2, 4, 733, 77));
-    EXPECT_EQ(window.Picture7->geometry(), QRect(2, 84, 729, 17));
-    EXPECT_EQ(window.HProp1->geometry(), QRect(2, 102, 753, 19));
-    EXPECT_EQ(window.Picture5->geometry(), QRect(8, 192, 757, 123));
+    // Once shown, the groups are as wide as the window's outer width less 32
+    // and their children 4 pixels narrower; the children sit inside the
+    // 2-pixel border.
+    const int group = window.frameGeometry().width() - 32;
+    EXPECT_EQ(window.Picture3->geometry(), QRect(8, 34, group, 123));
+    EXPECT_EQ(window.Picture1->geometry(), QRect(2, 4, group - 4, 77));
+    EXPECT_EQ(window.Picture7->geometry(), QRect(2, 84, group - 4, 17));
+    EXPECT_EQ(window.HProp1->geometry(), QRect(2, 102, group - 4, 19));
+    EXPECT_EQ(window.Picture5->geometry(), QRect(8, 192, group, 123));
     EXPECT_EQ(window.Picture2->parentWidget(), window.Picture5);
-    EXPECT_EQ(window.Picture1->image().pixelColor(0, 0), QColor(Qt::white));
-    EXPECT_EQ(window.Picture2->image().pixelColor(728, 76), QColor(Qt::black));
+    // Drawn once laid out: cell 0, selected, in negative (sample (0, 0) of
+    // frame 0 is 0, 64, 128), and the new film's empty slots white.
+    EXPECT_EQ(window.Picture1->image().pixelColor(0, 0), QColor(255, 191, 127));
+    EXPECT_EQ(window.Picture2->image().pixelColor(0, 0), QColor(Qt::white));
     EXPECT_EQ(window.Picture4->image().pixelColor(0, 0), QColor(255, 224, 192));
     EXPECT_EQ(window.Picture2->toolTip(),
               "Select the frame you want to apply to the new role of film.");

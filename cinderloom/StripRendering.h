@@ -1,0 +1,66 @@
+#pragma once
+
+#include "cinderloom/CellStore.h"
+#include "host/ByteArray.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace cinderloom {
+
+// How cells are laid out and sampled in a view of a given height: each cell
+// is `width` pixels wide and as high as the view, its aspect following the
+// frame's. `exactWidth` is the unrounded width the scrollers and the hit
+// test use. Display column k shows source column floor(stepX × k), display
+// row j source row floor(stepY × j); the steps are single-precision, as the
+// drawing has always sampled with them.
+struct CellGeometry {
+    int32_t width = 0;
+    double exactWidth = 0.0;
+    float stepX = 0.0f;
+    float stepY = 0.0f;
+};
+
+// The geometry for frames of frameWidth × frameHeight in a view viewHeight
+// pixels high. A frame without size (either side 0 or less) or a view of
+// height 0 or less gives width 0: nothing can be drawn or hit. A width beyond
+// the 32-bit range throws platform::OverflowError.
+CellGeometry cellGeometry(int32_t frameWidth, int32_t frameHeight, int32_t viewHeight);
+
+// The cell or slot under a pointer at x in a view whose cell 0 starts at
+// `offset`: (x − offset) ÷ exactWidth with both operands rounded half to even
+// and the quotient truncated toward zero, so up to one cell width left of
+// cell 0 still hits 0. Empty when the width rounds to 0.
+std::optional<int32_t> hitIndex(double x, int32_t offset, double exactWidth);
+
+// Three byte planes red, green, blue of (width + 1) × (height + 1) samples,
+// all 0: one column and one row more than the view they show, as the preview
+// blitter is handed them.
+struct ViewPlanes {
+    // ViewPlanes of a 0 × 0 view; host::ByteArrayError for a negative side.
+    explicit ViewPlanes(int32_t width = 0, int32_t height = 0);
+    // Sets every sample back to 0.
+    void clear();
+
+    int32_t width;
+    int32_t height;
+    host::ByteArray red;
+    host::ByteArray green;
+    host::ByteArray blue;
+};
+
+// The cell strip: every cell of 0..cellCount − 1 the store holds, side by
+// side from `offset`, the selected cell in negative colours, into planes
+// that the caller has cleared. Cells the store does not hold stay black.
+void renderCellStrip(ViewPlanes& planes, const CellStore& store, int32_t cellCount,
+                     const CellGeometry& geometry, int32_t offset, int32_t selectedCell);
+
+// The film: the slots that can be visible, each showing its cell or white
+// when it is empty or names a cell the store does not hold. With
+// `redrawSlot` −1 the planes are cleared first and every visible slot is
+// drawn; otherwise only that slot is drawn and the rest is kept.
+void renderFilmSlots(ViewPlanes& planes, const CellStore& store, std::span<const int16_t> film,
+                     const CellGeometry& geometry, int32_t offset, int32_t redrawSlot);
+
+} // namespace cinderloom
