@@ -21,6 +21,8 @@ echo "== Plain build"
 run_suite "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 echo "== Sanitizer build"
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+# Full stacks for allocations, so that the leak suppressions can match them.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:fast_unwind_on_malloc=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 run_suite "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DTALLOWICK_SANITIZE=ON -DTALLOWICK_BENCH=OFF
