@@ -1,8 +1,13 @@
 #include "tests/cinderloom/CinderloomTestSupport.h"
 
+#include "cinderloom/CLOptions.h"
+#include "cinderloom/Cinderloom.h"
 #include "host/ByteArray.h"
 
+#include <QPushButton>
+#include <QTest>
 #include <memory>
+#include <stdexcept>
 
 namespace tests {
 
@@ -55,6 +60,15 @@ CinderloomTest::~CinderloomTest() {
 
 void CinderloomTest::startUp() {
     module->startUp([this] { return std::move(ownedFake_); });
+}
+
+cinderloom::Cinderloom& CinderloomTest::openMainWindow() {
+    startUp();
+    QTest::mouseClick(module->optionsDialog()->Command1, Qt::LeftButton);
+    cinderloom::Cinderloom* window = module->mainWindow();
+    if (!window)
+        throw std::logic_error("the main window did not open");
+    return *window;
 }
 
 } // namespace tests

@@ -12,6 +12,10 @@
 #include <memory>
 #include <vector>
 
+namespace cinderloom {
+class Cinderloom;
+}
+
 namespace tests {
 
 // Hands windows over in-process: the fake host receives the window itself.
@@ -63,6 +67,8 @@ protected:
     ~CinderloomTest() override;
 
     void startUp();
+    // Start-up, then "Ok" on the dialog's default of 30 frames.
+    cinderloom::Cinderloom& openMainWindow();
     FakeHost& fake() { return *fake_; }
 
     LocalWindowHandover handover;

@@ -33,15 +33,6 @@ protected:
     LayoutThemeTest() { clearTheme(); }
     ~LayoutThemeTest() override { clearTheme(); }
 
-    cinderloom::Cinderloom& openMainWindow() {
-        startUp();
-        QTest::mouseClick(module->optionsDialog()->Command1, Qt::LeftButton);
-        cinderloom::Cinderloom* window = module->mainWindow();
-        if (!window)
-            throw std::logic_error("the main window did not open");
-        return *window;
-    }
-
     static void storeTheme(const QString& key, const QString& text) {
         QSettings store(QSettings::NativeFormat, QSettings::UserScope, "tallowick");
         store.setValue("Startup/" + key, text);

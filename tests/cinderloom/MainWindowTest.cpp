@@ -23,18 +23,7 @@ namespace {
 
 using platform::MessageBoxAnswer;
 
-class MainWindowTest : public CinderloomTest {
-protected:
-    // Start-up, then "Ok" on the dialog's default of 30 frames.
-    cinderloom::Cinderloom& openMainWindow() {
-        startUp();
-        QTest::mouseClick(module->optionsDialog()->Command1, Qt::LeftButton);
-        cinderloom::Cinderloom* window = module->mainWindow();
-        if (!window)
-            throw std::logic_error("the main window did not open");
-        return *window;
-    }
-};
+using MainWindowTest = CinderloomTest;
 
 TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithTheirTextsAndLooks) {
     auto& window = openMainWindow();
