@@ -39,6 +39,7 @@ Cinderloom::Cinderloom(Module1& module, QWidget* parent)
     resize(886, 424);
     createControls();
     connect(vx_button1, &maker::VxButton::Click, this, &Cinderloom::vx_button1_Click);
+    connect(vx_button2, &maker::VxButton::Click, this, &Cinderloom::vx_button2_Click);
     connect(vx_button3, &maker::VxButton::Click, this, &Cinderloom::vx_button3_Click);
     connectViews();
 }

@@ -81,6 +81,9 @@ public:
     std::vector<QWidget*> Controls() const;
 
     void vx_button1_Click();
+    // "Shoot it": a new animation in the host, one frame per film slot, each
+    // wiggled when "Wiggle hold" is checked (CinderloomShooting.cpp).
+    void vx_button2_Click();
     void vx_button3_Click();
 
     QLabel* Label1 = nullptr;
@@ -128,6 +131,12 @@ private:
     // Draws a number ruler into its image without refreshing it.
     void drawRuler(platform::PictureBox& ruler, int32_t count, int32_t offset, int32_t stripHeight);
     void SetFilmSlot(int32_t slot, int32_t cell);
+    void shootFilm();
+    // Displaces one frame of W × H pixels by the filter library's noise, with
+    // two fresh depths from the program's random generator.
+    void WiggleWarp(int32_t amount, int32_t size, const host::ByteArray& sourceRed,
+                    const host::ByteArray& sourceGreen, const host::ByteArray& sourceBlue,
+                    host::ByteArray& red, host::ByteArray& green, host::ByteArray& blue);
 
     friend class ViewEventFilter;
 

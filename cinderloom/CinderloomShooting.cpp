@@ -1,0 +1,68 @@
+// "Shoot it": the film becomes a new animation in the host, one frame per
+// slot, each optionally wiggled.
+#include "cinderloom/Cinderloom.h"
+#include "cinderloom/FrameDevelopment.h"
+#include "cinderloom/Module1.h"
+#include "host/MakerLibraries.h"
+#include "maker/widgets/VxDropSlider.h"
+#include "platform/Conversions.h"
+#include "platform/FatalError.h"
+#include "platform/Hourglass.h"
+#include "platform/Random.h"
+
+#include <QCheckBox>
+
+namespace cinderloom {
+namespace {
+
+constexpr int16_t kCreateAnimationMode = 2;
+constexpr int16_t kGotoFrameMode = 3;
+
+} // namespace
+
+void Cinderloom::vx_button2_Click() {
+    platform::runOrEnd(QStringLiteral("vx_button2_Click"), [this] { shootFilm(); });
+}
+
+void Cinderloom::shootFilm() {
+    const int32_t amount = platform::toInt32(VX_DropSlider1->Value());
+    const int32_t size = platform::toInt32(VX_DropSlider2->Value());
+    host::AutomationObject& hostCalls = module_.hostObject();
+    hostCalls.Invoke(QStringLiteral("tal_StatusOpen"), {QStringLiteral("Saving...")});
+    const int32_t length = module_.filmLength;
+    hostCalls.Invoke(QStringLiteral("tal_CreateAnimAdv"), {length, kCreateAnimationMode});
+    hostCalls.Invoke(QStringLiteral("tal_StatusOpen"), {QStringLiteral("Developing...")});
+    {
+        const platform::HourglassGuard hourglass;
+        const auto slotCount = static_cast<int32_t>(module_.film.size());
+        for (int32_t slot = 0; slot < length; ++slot) {
+            // A film shorter than its length has nothing in its missing
+            // slots: they come out white like empty ones.
+            const int32_t cell =
+                slot < slotCount ? module_.film[static_cast<std::size_t>(slot)] : -1;
+            hostCalls.Invoke(QStringLiteral("Tal_GotoFrameAdv"), {slot, kGotoFrameMode});
+            FramePlanes frame = developFrame(module_.cells, cell, module_.width, module_.height);
+            if (Check1->isChecked()) {
+                const FramePlanes source = frame;
+                WiggleWarp(amount, size, source[0], source[1], source[2], frame[0], frame[1],
+                           frame[2]);
+            }
+            hostCalls.Invoke(QStringLiteral("tal_SetRbuffer"), {std::move(frame[0])});
+            hostCalls.Invoke(QStringLiteral("tal_SetGBuffer"), {std::move(frame[1])});
+            hostCalls.Invoke(QStringLiteral("tal_SetBBuffer"), {std::move(frame[2])});
+            hostCalls.Invoke(QStringLiteral("tal_Status"),
+                             {static_cast<double>(slot) / static_cast<double>(length) * 100.0});
+        }
+    }
+    hostCalls.Invoke(QStringLiteral("Tal_GotoFrame"), {int16_t{0}});
+    hostCalls.Invoke(QStringLiteral("tal_StatusClose"));
+}
+
+void Cinderloom::WiggleWarp(int32_t amount, int32_t size, const host::ByteArray& sourceRed,
+                            const host::ByteArray& sourceGreen, const host::ByteArray& sourceBlue,
+                            host::ByteArray& red, host::ByteArray& green, host::ByteArray& blue) {
+    wiggleWarp(amount, size, sourceRed, sourceGreen, sourceBlue, red, green, blue, module_.width,
+               module_.height, host::noise3.pointer(), platform::programRandom());
+}
+
+} // namespace cinderloom
