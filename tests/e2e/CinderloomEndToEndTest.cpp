@@ -1,20 +1,28 @@
 // Cinderloom's code in this process against a real `tallowick --headless` on
 // a private bus: the start-up, the dialog's "Ok" and "Done" answered Yes, as
-// the host's trace records them.
+// the host's trace records them; a film painted with the mouse and shot into
+// the host with and without the wiggle, as the host holds the new animation.
 #include "cinderloom/CLOptions.h"
 #include "cinderloom/Cinderloom.h"
 #include "cinderloom/DBusWindowHandover.h"
 #include "cinderloom/Module1.h"
+#include "cinderloom/StripRendering.h"
+#include "cinderloom/WiggleWarp.h"
+#include "host/MakerLibraries.h"
 #include "host/ResultConversions.h"
 #include "maker/widgets/VxButton.h"
 #include "platform/MessageBox.h"
+#include "platform/PictureBox.h"
+#include "platform/Random.h"
 #include "tests/support/RunningHost.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -110,6 +118,113 @@ TEST(CinderloomEndToEnd, StartsUpRetrievesTheDemoAndHandsOverBothWindows) {
         EXPECT_EQ(line.args[0].toObject()["service"].toString(), ownName);
         EXPECT_EQ(line.args[1].toInt(-1), 0);
     }
+    EXPECT_EQ(host.stop(), 0);
+}
+
+// The frames of the host's current animation, each as its three planes.
+std::vector<cinderloom::FramePlanes> hostFrames(host::AutomationObject& hostObject) {
+    const int32_t count =
+        host::resultToInt32("tal_GetTotalFrames", hostObject.Invoke("tal_GetTotalFrames"));
+    const char* methods[] = {"tal_GetRbuffer", "tal_GetGbuffer", "Tal_GetBbuffer"};
+    std::vector<cinderloom::FramePlanes> frames(static_cast<std::size_t>(count));
+    for (int32_t frame = 0; frame < count; ++frame) {
+        hostObject.Invoke("Tal_GotoFrameAdv", {frame, int16_t{3}});
+        for (int c = 0; c < 3; ++c)
+            frames[frame][c] = host::resultToPlane(methods[c], hostObject.Invoke(methods[c]));
+    }
+    return frames;
+}
+
+// The samples of columns 0..width-1 and rows 0..height-1 that differ
+// between two frames: all the host takes of a frame, as it rebuilds the
+// extra column and row from the last real ones.
+int differingPixels(const cinderloom::FramePlanes& a, const cinderloom::FramePlanes& b,
+                    int32_t width, int32_t height) {
+    int count = 0;
+    for (int c = 0; c < 3; ++c)
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x)
+                count += a[c].at(x, y) != b[c].at(x, y) ? 1 : 0;
+    return count;
+}
+
+// A press (and release) or a drag over `view` at the middle of cell or slot
+// `index`, for views whose first cell starts at 0.
+void pointAt(QWidget* view, QEvent::Type type, int index, const cinderloom::Module1& module) {
+    const double width =
+        cinderloom::cellGeometry(module.width, module.height, view->height()).exactWidth;
+    const QPointF at((index + 0.5) * width, view->height() / 2.0);
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, at, view->mapToGlobal(at),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &event);
+}
+
+TEST(CinderloomEndToEnd, ShootsAPaintedFilmIntoTheHostWithAndWithoutTheWiggle) {
+    const QString startDirectory = QDir::currentPath();
+    tests::PrivateBus bus;
+    tests::RunningHost host(bus, {});
+    platform::ScopedMessageBoxResponder answerOk(
+        [](const platform::MessageBoxRequest&) { return platform::MessageBoxAnswer::Ok; });
+    cinderloom::DBusWindowHandover handover(host.pluginConnection());
+    cinderloom::Module1 module(handover);
+    module.startUp([&] { return host::connectToHost(host.pluginConnection()); });
+    module.optionsDialog()->Text1->setText("4");
+    QTest::mouseClick(module.optionsDialog()->Command1, Qt::LeftButton);
+    ASSERT_NE(module.mainWindow(), nullptr);
+    cinderloom::Cinderloom& window = *module.mainWindow();
+
+    // Cell 3 into slots 0 and 1 by a drag, cell 7 into slot 3 by a click.
+    pointAt(window.Picture1, QEvent::MouseButtonPress, 3, module);
+    pointAt(window.Picture2, QEvent::MouseButtonPress, 0, module);
+    pointAt(window.Picture2, QEvent::MouseMove, 1, module);
+    pointAt(window.Picture2, QEvent::MouseButtonRelease, 1, module);
+    pointAt(window.Picture1, QEvent::MouseButtonPress, 7, module);
+    pointAt(window.Picture2, QEvent::MouseButtonPress, 3, module);
+    ASSERT_EQ(module.film, (std::vector<int16_t>{3, 3, -1, 7}));
+
+    QTest::mouseClick(window.vx_button2, Qt::LeftButton);
+    const std::vector<cinderloom::FramePlanes> plain = hostFrames(host.object());
+    ASSERT_EQ(plain.size(), 4u);
+    const auto cellSize = static_cast<std::size_t>(module.cells.columns() * module.cells.rows());
+    for (std::size_t slot = 0; slot < 4; ++slot)
+        for (int c = 0; c < 3; ++c) {
+            const host::ByteArray& plane = plain[slot][c];
+            ASSERT_EQ(plane.size(), cellSize);
+            if (module.film[slot] < 0) {
+                EXPECT_TRUE(std::all_of(plane.data(), plane.data() + plane.size(),
+                                        [](uint8_t sample) { return sample == 255; }));
+                continue;
+            }
+            const uint8_t* cell = module.cells.cell(cinderloom::kChannels[c], module.film[slot]);
+            EXPECT_TRUE(std::equal(plane.data(), plane.data() + plane.size(), cell))
+                << "slot " << slot << ", channel " << c;
+        }
+
+    // The wiggle draws its depths from the program's generator, two per
+    // frame; a copy taken now predicts them.
+    window.Check1->setChecked(true);
+    platform::RandomGenerator depths = platform::programRandom();
+    QTest::mouseClick(window.vx_button2, Qt::LeftButton);
+    const std::vector<cinderloom::FramePlanes> wiggled = hostFrames(host.object());
+    ASSERT_EQ(wiggled.size(), 4u);
+    for (std::size_t slot = 0; slot < 4; ++slot) {
+        cinderloom::FramePlanes expected = plain[slot];
+        cinderloom::wiggleWarp(16, 4, plain[slot][0], plain[slot][1], plain[slot][2], expected[0],
+                               expected[1], expected[2], module.width, module.height,
+                               host::noise3.pointer(), depths);
+        EXPECT_EQ(differingPixels(wiggled[slot], expected, module.width, module.height), 0)
+            << "slot " << slot;
+    }
+    EXPECT_GT(differingPixels(wiggled[0], wiggled[1], module.width, module.height), 0);
+    EXPECT_GT(differingPixels(wiggled[0], plain[0], module.width, module.height), 0);
+
+    // The host stays on the latest animation.
+    EXPECT_EQ(host::resultToInt32("tal_GetTotalFrames", host.object().Invoke("tal_GetTotalFrames")),
+              4);
+    QDir::setCurrent(startDirectory);
     EXPECT_EQ(host.stop(), 0);
 }
 
