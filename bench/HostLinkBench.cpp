@@ -2,6 +2,7 @@
 // 1921 x 1081 plane (a call returning it) and storing one (a call taking it),
 // against memcpy of the same bytes. The plane is served from a worker thread
 // of this process, so both ends' costs land on this machine's cores.
+#include "bench/BenchmarkProgram.h"
 #include "bench/PlaneTransfer.h"
 #include "host/DBusAutomationObject.h"
 #include "platform/Memory.h"
@@ -84,8 +85,7 @@ BENCHMARK(BM_MemcpyPlane)->Unit(benchmark::kMicrosecond)->UseRealTime();
 int main(int argc, char** argv) {
     platform::keepFreedMemoryForReuse();
     QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!bench::readBenchmarkFlags(argc, argv))
         return 1;
 
     tests::PrivateBus bus;
@@ -96,7 +96,5 @@ int main(int argc, char** argv) {
     hostObject = &client;
     holder = &served;
 
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runSelectedBenchmarks();
 }

@@ -2,6 +2,7 @@
 // 320 x 240: one film slot painted and shown (what one mouse move costs while
 // the user paints), the whole film, and the whole cell strip. Each shows its
 // planes through the preview blitter into a picture box, as the window does.
+#include "bench/BenchmarkProgram.h"
 #include "cinderloom/StripRendering.h"
 #include "imaging/DibRelated.h"
 #include "platform/PictureBox.h"
@@ -92,15 +93,11 @@ BENCHMARK(BM_RedrawCellStrip)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreenPlatform();
     QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!bench::readBenchmarkFlags(argc, argv))
         return 1;
     Views setUp;
     views = &setUp;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runSelectedBenchmarks();
 }

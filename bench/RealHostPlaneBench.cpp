@@ -1,6 +1,7 @@
 // Planes through a real `tallowick --headless` on a private bus: fetching and
 // storing the red plane of a 1920 x 1080 image (planes of 1921 x 1081
 // samples), against memcpy of the same bytes in the same run.
+#include "bench/BenchmarkProgram.h"
 #include "bench/PlaneTransfer.h"
 #include "host/ResultConversions.h"
 #include "platform/Memory.h"
@@ -58,8 +59,7 @@ BENCHMARK(BM_MemcpyPlane)->Unit(benchmark::kMicrosecond)->UseRealTime();
 int main(int argc, char** argv) {
     platform::keepFreedMemoryForReuse();
     QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!bench::readBenchmarkFlags(argc, argv))
         return 1;
 
     tests::PrivateBus bus;
@@ -70,7 +70,5 @@ int main(int argc, char** argv) {
         host::resultToPlane("tal_GetRbuffer", hostObject->Invoke("tal_GetRbuffer"));
     plane = &red;
 
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runSelectedBenchmarks();
 }

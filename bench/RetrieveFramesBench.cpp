@@ -1,6 +1,7 @@
 // RetrieveFrames of a 100-frame 1920 x 1080 animation from a real
 // `tallowick --headless` on a private bus, against memcpy of the same bytes
 // (three planes of 1921 x 1081 samples per frame) in the same run.
+#include "bench/BenchmarkProgram.h"
 #include "cinderloom/DBusWindowHandover.h"
 #include "cinderloom/Module1.h"
 #include "platform/Memory.h"
@@ -57,11 +58,9 @@ BENCHMARK(BM_MemcpyStore)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
     platform::keepFreedMemoryForReuse();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreenPlatform();
     QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!bench::readBenchmarkFlags(argc, argv))
         return 1;
 
     tests::PrivateBus bus;
@@ -76,7 +75,5 @@ int main(int argc, char** argv) {
     retrieval.startUp([&] { return host::connectToHost(runningHost.pluginConnection()); });
     module = &retrieval;
 
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runSelectedBenchmarks();
 }
