@@ -2,9 +2,9 @@
 // `tallowick --headless` on a private bus, against memcpy of the same bytes
 // (three planes of 1921 x 1081 samples per frame) in the same run.
 #include "bench/BenchmarkProgram.h"
-#include "cinderloom/DBusWindowHandover.h"
 #include "cinderloom/Module1.h"
 #include "platform/Memory.h"
+#include "plugin/DBusWindowHandover.h"
 #include "tests/support/RunningHost.h"
 
 #include <QApplication>
@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
 
     // The start-up makes the module's own host connection and runs the first
     // retrieval; the benchmark repeats the retrieval alone.
-    cinderloom::DBusWindowHandover handover(runningHost.pluginConnection());
+    plugin::DBusWindowHandover handover(runningHost.pluginConnection());
     cinderloom::Module1 retrieval(handover);
     retrieval.startUp([&] { return host::connectToHost(runningHost.pluginConnection()); });
     module = &retrieval;

@@ -7,12 +7,12 @@
 #include "bench/BenchmarkProgram.h"
 #include "cinderloom/CLOptions.h"
 #include "cinderloom/Cinderloom.h"
-#include "cinderloom/DBusWindowHandover.h"
 #include "cinderloom/Module1.h"
 #include "maker/widgets/VxDropSlider.h"
 #include "platform/FatalError.h"
 #include "platform/Memory.h"
 #include "platform/MessageBox.h"
+#include "plugin/DBusWindowHandover.h"
 #include "tests/support/RunningHost.h"
 
 #include <QApplication>
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     tests::RunningHost runningHost(bus, {"--no-brush"});
     paintCells(runningHost.object());
 
-    cinderloom::DBusWindowHandover handover(runningHost.pluginConnection());
+    plugin::DBusWindowHandover handover(runningHost.pluginConnection());
     cinderloom::Module1 shooting(handover);
     shooting.startUp([&] { return host::connectToHost(runningHost.pluginConnection()); });
     shooting.optionsDialog()->Text1->setText(QString::number(kFilmLength));

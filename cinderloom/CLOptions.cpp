@@ -1,11 +1,11 @@
 #include "cinderloom/CLOptions.h"
 
-#include "cinderloom/DesignFont.h"
 #include "cinderloom/Module1.h"
-#include "cinderloom/Twips.h"
 #include "platform/FatalError.h"
 #include "platform/MessageBox.h"
 #include "platform/TextToNumber.h"
+#include "plugin/DesignFonts.h"
+#include "plugin/Twips.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -17,8 +17,8 @@ namespace cinderloom {
 namespace {
 
 void placeInTwips(QWidget& control, int left, int top, int width, int height) {
-    control.setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                        twipsToPixels(height));
+    control.setGeometry(plugin::twipsToPixels(left), plugin::twipsToPixels(top),
+                        plugin::twipsToPixels(width), plugin::twipsToPixels(height));
 }
 
 void refuse(const QString& reason) {
@@ -33,8 +33,8 @@ CLOptions::CLOptions(Module1& module, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       module_(module) {
     setWindowTitle(QStringLiteral("Cinderloom options..."));
-    setFont(designFont());
-    setFixedSize(twipsToPixels(5175), twipsToPixels(2040));
+    setFont(plugin::designFont());
+    setFixedSize(plugin::twipsToPixels(5175), plugin::twipsToPixels(2040));
 
     Label1 = new QLabel(QStringLiteral("Number of frames of new anim"), this);
     placeInTwips(*Label1, 450, 660, 2265, 225);

@@ -1,11 +1,11 @@
 #include "cinderloom/Cinderloom.h"
 
 #include "cinderloom/Module1.h"
-#include "cinderloom/Twips.h"
 #include "maker/widgets/HPropScroller.h"
 #include "maker/widgets/VxButton.h"
 #include "platform/FatalError.h"
 #include "platform/MessageBox.h"
+#include "plugin/Twips.h"
 
 #include <QCloseEvent>
 #include <QImageReader>
@@ -71,7 +71,7 @@ host::Variant Cinderloom::Invoke(const QString& method, const std::vector<host::
 void Cinderloom::Form_Load() {
     platform::runOrEnd(QStringLiteral("Form_Load"), [this] {
         loadWallpaper();
-        module_.formHeightAtLoad = pixelsToTwips(frameGeometry().height());
+        module_.formHeightAtLoad = plugin::pixelsToTwips(frameGeometry().height());
         module_.redrawSlot = -1;
         setScrollerRanges();
         Picture1_Paint();

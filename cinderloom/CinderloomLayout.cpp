@@ -2,15 +2,15 @@
 // each sits in (designed in twips at 15 to a pixel), and how they follow the
 // window's size.
 #include "cinderloom/Cinderloom.h"
-#include "cinderloom/DesignFont.h"
 #include "cinderloom/Module1.h"
-#include "cinderloom/Twips.h"
 #include "cinderloom/WindowLayoutRules.h"
 #include "maker/widgets/HPropScroller.h"
 #include "maker/widgets/VxButton.h"
 #include "maker/widgets/VxDropSlider.h"
 #include "platform/FatalError.h"
 #include "platform/PictureBox.h"
+#include "plugin/DesignFonts.h"
+#include "plugin/Twips.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -107,7 +107,7 @@ QWidget* makeLine(QWidget* parent, const QColor& color, int fromX, int toX, int 
 } // namespace
 
 void Cinderloom::createControls() {
-    setFont(designFont());
+    setFont(plugin::designFont());
 
     createStripGroup();
     createFilmGroup();
@@ -183,7 +183,7 @@ void Cinderloom::Form_Resize() {
     // window, when outer and inner size are the same, so it is the height of
     // the drawing area. Before the load it is not known yet.
     if (module_.formHeightAtLoad > 0) {
-        const int heightAtLoad = std::max(twipsToPixels(module_.formHeightAtLoad), 0);
+        const int heightAtLoad = std::max(plugin::twipsToPixels(module_.formHeightAtLoad), 0);
         if (height() != heightAtLoad)
             resize(width(), heightAtLoad);
     }

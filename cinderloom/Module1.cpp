@@ -2,11 +2,12 @@
 
 #include "cinderloom/CLOptions.h"
 #include "cinderloom/Cinderloom.h"
-#include "cinderloom/WindowHandover.h"
 #include "host/MakerLibraries.h"
+#include "host/PlaneShape.h"
 #include "host/ResultConversions.h"
 #include "platform/Hourglass.h"
 #include "platform/MessageBox.h"
+#include "plugin/WindowHandover.h"
 
 #include <QDir>
 #include <array>
@@ -30,20 +31,21 @@ void callIgnoringFailure(host::AutomationObject& hostObject, const QString& meth
 // The plane must hold every sample the cell is copied from.
 void checkCoversFrame(const QString& method, const host::ByteArray& plane, int64_t columns,
                       int64_t rows) {
-    if (plane.count(0) < columns || plane.count(1) < rows)
-        throw PlaneShapeError(QStringLiteral("%1 returned a plane of %2, which does not cover the "
-                                             "frame's %3 × %4 samples (0 To %5, 0 To %6).")
-                                  .arg(method, plane.boundsText())
-                                  .arg(columns)
-                                  .arg(rows)
-                                  .arg(columns - 1)
-                                  .arg(rows - 1)
-                                  .toStdString());
+    if (!host::planeCovers(plane, columns, rows))
+        throw host::PlaneShapeError(
+            QStringLiteral("%1 returned a plane of %2, which does not cover the "
+                           "frame's %3 × %4 samples (0 To %5, 0 To %6).")
+                .arg(method, plane.boundsText())
+                .arg(columns)
+                .arg(rows)
+                .arg(columns - 1)
+                .arg(rows - 1)
+                .toStdString());
 }
 
 } // namespace
 
-Module1::Module1(WindowHandover& handover) : handover_(handover) {}
+Module1::Module1(plugin::WindowHandover& handover) : handover_(handover) {}
 
 Module1::~Module1() {
     if (mainWindow_)

@@ -10,18 +10,14 @@
 #include <stdexcept>
 #include <vector>
 
+namespace plugin {
+class WindowHandover;
+}
+
 namespace cinderloom {
 
 class CLOptions;
 class Cinderloom;
-class WindowHandover;
-
-// A channel plane from the host that does not cover the frame it belongs to;
-// the message names the method, the plane's bounds and the samples needed.
-class PlaneShapeError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // Start-up step 1: creates the host object (the D-Bus connection in the
 // program, a fake in tests).
@@ -32,7 +28,7 @@ using HostObjectFactory = std::function<std::unique_ptr<host::AutomationObject>(
 // the two windows.
 class Module1 {
 public:
-    explicit Module1(WindowHandover& handover);
+    explicit Module1(plugin::WindowHandover& handover);
     ~Module1();
     Module1(const Module1&) = delete;
     Module1& operator=(const Module1&) = delete;
@@ -44,7 +40,8 @@ public:
 
     // Fills the cell store from every frame of the host's current animation
     // under the host's progress display. Fewer than 2 frames: "No animation",
-    // the sizes read are kept and the store is left as it was.
+    // the sizes read are kept and the store is left as it was. A plane that
+    // does not cover its frame is a host::PlaneShapeError naming the method.
     void RetrieveFrames();
 
     // A film of `length` empty slots in place of the old one.
@@ -89,7 +86,7 @@ private:
     void sendFormObject(host::AutomationObject& window);
     void copyFrame(int32_t frame);
 
-    WindowHandover& handover_;
+    plugin::WindowHandover& handover_;
     std::unique_ptr<host::AutomationObject> hostObject_;
     std::unique_ptr<CLOptions> optionsDialog_;
     std::unique_ptr<Cinderloom> mainWindow_;

@@ -6,45 +6,13 @@
 #include "platform/Conversions.h"
 #include "platform/FatalError.h"
 #include "platform/PictureBox.h"
+#include "plugin/MouseEvents.h"
 
 #include <QEvent>
 #include <QFrame>
 #include <QMouseEvent>
 
 namespace cinderloom {
-namespace {
-
-// The button bit set of a mouse event: 1 left, 2 right, 4 middle.
-int16_t buttonBits(Qt::MouseButtons buttons) {
-    int16_t bits = 0;
-    if (buttons & Qt::LeftButton)
-        bits |= 1;
-    if (buttons & Qt::RightButton)
-        bits |= 2;
-    if (buttons & Qt::MiddleButton)
-        bits |= 4;
-    return bits;
-}
-
-// The shift bit set: 1 shift, 2 control, 4 alt.
-int16_t shiftBits(Qt::KeyboardModifiers modifiers) {
-    int16_t bits = 0;
-    if (modifiers & Qt::ShiftModifier)
-        bits |= 1;
-    if (modifiers & Qt::ControlModifier)
-        bits |= 2;
-    if (modifiers & Qt::AltModifier)
-        bits |= 4;
-    return bits;
-}
-
-bool isPress(const QEvent& event) {
-    // The second press of a double click arrives as a double click; it is a
-    // press all the same.
-    return event.type() == QEvent::MouseButtonPress || event.type() == QEvent::MouseButtonDblClick;
-}
-
-} // namespace
 
 ViewEventFilter::ViewEventFilter(Cinderloom& window) : window_(window) {}
 
@@ -53,15 +21,15 @@ bool ViewEventFilter::eventFilter(QObject* watched, QEvent* event) {
     const auto mouse = [event](auto handler) {
         const auto& press = static_cast<const QMouseEvent&>(*event);
         const QPointF at = press.position();
-        handler(buttonBits(press.buttons()), shiftBits(press.modifiers()),
+        handler(plugin::buttonBits(press.buttons()), plugin::shiftBits(press.modifiers()),
                 static_cast<float>(at.x()), static_cast<float>(at.y()));
     };
-    if (watched == w.Picture1 && isPress(*event)) {
+    if (watched == w.Picture1 && plugin::isPress(*event)) {
         platform::runOrEnd(QStringLiteral("Picture1_MouseDown"), [&] {
             mouse(
                 [&](int16_t b, int16_t s, float x, float y) { w.Picture1_MouseDown(b, s, x, y); });
         });
-    } else if (watched == w.Picture2 && isPress(*event)) {
+    } else if (watched == w.Picture2 && plugin::isPress(*event)) {
         platform::runOrEnd(QStringLiteral("Picture2_MouseDown"), [&] {
             mouse(
                 [&](int16_t b, int16_t s, float x, float y) { w.Picture2_MouseDown(b, s, x, y); });

@@ -1,5 +1,7 @@
 #include "cinderloom/WiggleWarp.h"
 
+#include "host/PlaneShape.h"
+
 #include <QString>
 #include <cstddef>
 #include <vector>
@@ -33,7 +35,7 @@ const char* channelName(std::size_t channel) {
 
 void checkCoversFrame(const host::ByteArray& plane, const char* role, std::size_t channel,
                       int32_t width, int32_t height) {
-    if (!plane.isPlane() || plane.count(0) < width || plane.count(1) < height)
+    if (!host::planeCovers(plane, width, height))
         throw WiggleWarpError(
             QStringLiteral("The %1 %2 plane %3 does not cover a frame of "
                            "%4 × %5 pixels.")

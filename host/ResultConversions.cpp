@@ -2,6 +2,7 @@
 
 #include "platform/Conversions.h"
 
+#include <functional>
 #include <string>
 
 namespace host {
@@ -35,15 +36,32 @@ int32_t resultToInt32(const QString& method, const Variant& result) {
     refuse(method, QStringLiteral("a number"), typeName(result));
 }
 
-ByteArray resultToPlane(const QString& method, Variant&& result) {
-    const QString expected = QStringLiteral("a two-dimensional byte array with lower bounds 0");
+namespace {
+
+ByteArray arrayOf(const QString& method, Variant&& result, const QString& expected,
+                  const std::function<bool(const ByteArray&)>& fits) {
     auto* array = std::get_if<ByteArray>(&result);
     if (!array)
         refuse(method, expected, typeName(result));
-    if (!array->isPlane())
+    if (!fits(*array))
         refuse(method, expected,
                typeName(result) + QStringLiteral(" with bounds ") + array->boundsText());
     return std::move(*array);
+}
+
+} // namespace
+
+ByteArray resultToArray(const QString& method, Variant&& result, int rank) {
+    return arrayOf(method, std::move(result),
+                   rank == 1 ? QStringLiteral("a one-dimensional byte array")
+                             : QStringLiteral("a byte array of %1 dimensions").arg(rank),
+                   [rank](const ByteArray& array) { return array.rank() == rank; });
+}
+
+ByteArray resultToPlane(const QString& method, Variant&& result) {
+    return arrayOf(method, std::move(result),
+                   QStringLiteral("a two-dimensional byte array with lower bounds 0"),
+                   [](const ByteArray& array) { return array.isPlane(); });
 }
 
 } // namespace host

@@ -22,6 +22,10 @@ public:
 // other type (Empty, String, Byte(), Object) is a ResultTypeError.
 int32_t resultToInt32(const QString& method, const Variant& result);
 
+// A byte array result of `rank` dimensions, whatever its bounds, moved out of
+// the variant. Anything else is a ResultTypeError naming what arrived.
+ByteArray resultToArray(const QString& method, Variant&& result, int rank);
+
 // A channel plane result: a two-dimensional byte array with lower bounds 0,
 // moved out of the variant. Anything else, arrays of another rank or with
 // other lower bounds included, is a ResultTypeError.

@@ -16,21 +16,19 @@ void requirePlaneShape(const host::ByteArray& plane, const char* name, int32_t m
     // 64-bit, so that maxX + 1 cannot overflow.
     const int64_t columns = int64_t{maxX} + 1;
     const int64_t rows = int64_t{maxY} + 1;
-    const bool fits = plane.rank() == 2 && plane.dimensions()[0].lower == 0 &&
-                      plane.dimensions()[1].lower == 0 && plane.count(0) == columns &&
-                      plane.count(1) >= rows;
-    if (fits)
+    // The scaler takes the source width as the planes' row length.
+    if (host::planeCovers(plane, columns, rows) && plane.count(0) == columns)
         return;
     std::string shape;
     for (const host::Dimension& dimension : plane.dimensions()) {
         shape += shape.empty() ? "" : " x ";
         shape += std::to_string(dimension.count) + " from " + std::to_string(dimension.lower);
     }
-    throw PlaneShapeError("DisplayPlanes: the " + std::string(name) + " plane is " +
-                          (shape.empty() ? std::string("empty") : shape) +
-                          "; expected two dimensions from 0, " + std::to_string(columns) +
-                          " columns and at least " + std::to_string(rows) + " rows (maxX " +
-                          std::to_string(maxX) + ", maxY " + std::to_string(maxY) + ")");
+    throw host::PlaneShapeError("DisplayPlanes: the " + std::string(name) + " plane is " +
+                                (shape.empty() ? std::string("empty") : shape) +
+                                "; expected two dimensions from 0, " + std::to_string(columns) +
+                                " columns and at least " + std::to_string(rows) + " rows (maxX " +
+                                std::to_string(maxX) + ", maxY " + std::to_string(maxY) + ")");
 }
 
 } // namespace
@@ -39,8 +37,8 @@ void DisplayPlanes(platform::DrawTarget& target, int32_t maxX, int32_t maxY,
                    const host::ByteArray& red, const host::ByteArray& green,
                    const host::ByteArray& blue) {
     if (maxX < 0 || maxY < 0)
-        throw PlaneShapeError("DisplayPlanes: the bounds maxX " + std::to_string(maxX) + ", maxY " +
-                              std::to_string(maxY) + " are negative");
+        throw host::PlaneShapeError("DisplayPlanes: the bounds maxX " + std::to_string(maxX) +
+                                    ", maxY " + std::to_string(maxY) + " are negative");
     requirePlaneShape(red, "red", maxX, maxY);
     requirePlaneShape(green, "green", maxX, maxY);
     requirePlaneShape(blue, "blue", maxX, maxY);

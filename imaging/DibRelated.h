@@ -1,18 +1,13 @@
 #pragma once
 
 #include "host/ByteArray.h"
+#include "host/PlaneShape.h"
 #include "platform/DrawTarget.h"
 
 #include <cstdint>
 #include <stdexcept>
 
 namespace imaging {
-
-// The planes handed to DisplayPlanes do not have the shape its bounds say.
-class PlaneShapeError : public std::invalid_argument {
-public:
-    using std::invalid_argument::invalid_argument;
-};
 
 // The target's drawing area changed between the reads of one DisplayPlanes
 // call, so the pixel buffer no longer fits it.
@@ -26,7 +21,7 @@ public:
 // area, into the target's device context. Does not refresh the target.
 //
 // Each plane must be two-dimensional with lower bounds 0, exactly maxX + 1
-// columns and at least maxY + 1 rows; otherwise PlaneShapeError, before
+// columns and at least maxY + 1 rows; otherwise host::PlaneShapeError, before
 // anything is read or drawn. An empty drawing area draws nothing. A drawing
 // area too large for 32-bit sizes throws platform::OverflowError; a scaling
 // library that cannot be bound throws host::BindingError.

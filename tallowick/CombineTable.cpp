@@ -1,47 +1,54 @@
 #include "tallowick/CombineTable.h"
 
+#include "host/CombineTableLayout.h"
+
 #include <algorithm>
 
 namespace tallowick {
 
 namespace {
 
-uint8_t combine(int s, int d, int mode) {
+using host::CombineMode;
+
+uint8_t combine(int s, int d, CombineMode mode) {
     switch (mode) {
-    case 0:
+    case CombineMode::Add:
         return static_cast<uint8_t>(std::min(s + d, 255));
-    case 1:
+    case CombineMode::Subtract:
         return static_cast<uint8_t>(std::max(d - s, 0));
-    case 2:
+    case CombineMode::Multiply:
         // Adding 127 before dividing by 255 rounds to nearest: the remainder
         // carries over exactly when it is 128 or more, above one half.
         return static_cast<uint8_t>((s * d + 127) / 255);
-    case 3:
+    case CombineMode::Divide:
         if (s == 0)
             return d == 0 ? 0 : 255;
         return static_cast<uint8_t>(std::min(d * 255 / s, 255));
-    case 4:
+    case CombineMode::Screen:
         return static_cast<uint8_t>(255 - ((255 - s) * (255 - d) + 127) / 255);
-    case 5:
+    case CombineMode::GreaterThan:
         return static_cast<uint8_t>(std::max(s, d));
-    case 6:
+    case CombineMode::LessThan:
         return static_cast<uint8_t>(std::min(s, d));
-    case 7:
+    case CombineMode::And:
         return static_cast<uint8_t>(s & d);
-    case 8:
+    case CombineMode::Or:
         return static_cast<uint8_t>(s | d);
-    default:
+    case CombineMode::Xor:
         return static_cast<uint8_t>(s ^ d);
     }
+    return 0;
 }
 
 host::ByteArray buildCombineTable() {
-    host::ByteArray table({{0, 256}, {0, 256}, {0, kCombineModes}});
-    uint8_t* entry = table.data();
-    for (int mode = 0; mode < kCombineModes; ++mode)
-        for (int d = 0; d < 256; ++d)
-            for (int s = 0; s < 256; ++s)
-                *entry++ = combine(s, d, mode);
+    host::ByteArray table(host::combineTableDimensions());
+    const host::CombineTableLayout layout(table.dimensions());
+    for (int32_t mode = 0; mode < host::kCombineModes; ++mode) {
+        uint8_t* slice = table.data() + layout.sliceOffset(mode);
+        for (int32_t d = 0; d < host::kCombineValues; ++d)
+            for (int32_t s = 0; s < host::kCombineValues; ++s)
+                slice[s + layout.valueStride() * d] = combine(s, d, static_cast<CombineMode>(mode));
+    }
     return table;
 }
 

@@ -1,7 +1,7 @@
 #include "tallowick/HostObject.h"
 
+#include "host/CallArguments.h"
 #include "tallowick/CombineTable.h"
-#include "tallowick/HostArguments.h"
 #include "tallowick/HostModel.h"
 #include "tallowick/WindowCaller.h"
 
@@ -10,7 +10,7 @@
 
 namespace tallowick {
 
-using namespace arguments;
+using namespace host::arguments;
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "tallowick/RgbaFrame.h"
 
+#include "host/PlaneShape.h"
+
 #include <cstring>
 #include <limits>
 
@@ -114,7 +116,7 @@ const uint8_t* RgbaFrame::samples(Channel channel) const {
 }
 
 void RgbaFrame::replacePlane(Channel channel, const host::ByteArray& source) {
-    if (!source.isPlane() || source.count(0) < width_ || source.count(1) < height_)
+    if (!host::planeCovers(source, width_, height_))
         throw FrameError(QStringLiteral("the %1 plane must be a two-dimensional byte array with "
                                         "lower bounds 0 of at least %2 x %3 samples (0 To %4, 0 "
                                         "To %5); got one with bounds %6")

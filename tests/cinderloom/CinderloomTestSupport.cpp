@@ -32,19 +32,6 @@ void scriptAnimation(FakeHost& fake, int32_t width, int32_t height, int32_t fram
         });
 }
 
-MessageBoxRecorder::MessageBoxRecorder()
-    : responder_([this](const platform::MessageBoxRequest& request) {
-          requests_.push_back(request);
-          if (!answers_.empty()) {
-              const auto answer = answers_.front();
-              answers_.pop_front();
-              return answer;
-          }
-          return request.buttons == platform::MessageBoxButtons::YesNo
-                     ? platform::MessageBoxAnswer::Yes
-                     : platform::MessageBoxAnswer::Ok;
-      }) {}
-
 CinderloomTest::CinderloomTest()
     : module(std::make_unique<cinderloom::Module1>(handover)),
       ownedFake_(std::make_unique<FakeHost>()), fake_(ownedFake_.get()),

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "cinderloom/Module1.h"
-#include "cinderloom/WindowHandover.h"
-#include "platform/MessageBox.h"
 #include "tests/support/FakeHost.h"
+#include "tests/support/LocalWindowHandover.h"
+#include "tests/support/MessageBoxRecorder.h"
 
 #include <QDir>
 #include <QString>
-#include <deque>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -17,17 +16,6 @@ class Cinderloom;
 }
 
 namespace tests {
-
-// Hands windows over in-process: the fake host receives the window itself.
-class LocalWindowHandover : public cinderloom::WindowHandover {
-public:
-    host::ObjectRef handOver(host::AutomationObject& window) override {
-        return host::ObjectRef{{}, {}, &window};
-    }
-    void withdraw(host::AutomationObject& window) override { withdrawn.push_back(&window); }
-
-    std::vector<host::AutomationObject*> withdrawn;
-};
 
 // Sample (x, y) of `channel` (0 red, 1 green, 2 blue) in frame `frame` of the
 // scripted animations: distinct for every sample of frames up to 4 × 4 and
@@ -42,20 +30,6 @@ inline uint8_t scriptedSample(int channel, int frame, int x, int y) {
 // the frame can be scripted too.
 void scriptAnimation(FakeHost& fake, int32_t width, int32_t height, int32_t frames,
                      int32_t extraColumns = 0);
-
-// Records every message box and answers from a queue, OK (or Yes) once the
-// queue is empty.
-class MessageBoxRecorder {
-public:
-    MessageBoxRecorder();
-    void answerNext(platform::MessageBoxAnswer answer) { answers_.push_back(answer); }
-    const std::vector<platform::MessageBoxRequest>& requests() const { return requests_; }
-
-private:
-    std::vector<platform::MessageBoxRequest> requests_;
-    std::deque<platform::MessageBoxAnswer> answers_;
-    platform::ScopedMessageBoxResponder responder_;
-};
 
 // A module over a scripted fake host, its windows handed over in-process.
 // The fake is scripted before the start-up runs (a 3 × 2 animation of 2

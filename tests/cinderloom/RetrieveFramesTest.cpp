@@ -1,5 +1,6 @@
 // RetrieveFrames: the frame-count check, the cell store's layout and the
 // progress it reports.
+#include "host/PlaneShape.h"
 #include "host/ResultConversions.h"
 #include "tests/cinderloom/CinderloomTestSupport.h"
 
@@ -96,7 +97,7 @@ TEST_F(CinderloomTest, APlaneThatDoesNotCoverTheFrameIsAnErrorNamingMethodAndSiz
     try {
         module->RetrieveFrames();
         FAIL() << "the short plane was accepted";
-    } catch (const cinderloom::PlaneShapeError& error) {
+    } catch (const host::PlaneShapeError& error) {
         EXPECT_STREQ(error.what(), "tal_GetGbuffer returned a plane of (0 To 3, 0 To 1), which "
                                    "does not cover the frame's 4 × 3 samples (0 To 3, 0 To 2).");
     }

@@ -4,7 +4,6 @@
 // the host with and without the wiggle, as the host holds the new animation.
 #include "cinderloom/CLOptions.h"
 #include "cinderloom/Cinderloom.h"
-#include "cinderloom/DBusWindowHandover.h"
 #include "cinderloom/Module1.h"
 #include "cinderloom/StripRendering.h"
 #include "cinderloom/WiggleWarp.h"
@@ -14,6 +13,7 @@
 #include "platform/MessageBox.h"
 #include "platform/PictureBox.h"
 #include "platform/Random.h"
+#include "plugin/DBusWindowHandover.h"
 #include "tests/support/RunningHost.h"
 
 #include <QCheckBox>
@@ -77,7 +77,7 @@ TEST(CinderloomEndToEnd, StartsUpRetrievesTheDemoAndHandsOverBothWindows) {
     });
 
     {
-        cinderloom::DBusWindowHandover handover(host.pluginConnection());
+        plugin::DBusWindowHandover handover(host.pluginConnection());
         cinderloom::Module1 module(handover);
         module.startUp([&] { return host::connectToHost(host.pluginConnection()); });
         QTest::mouseClick(module.optionsDialog()->Command1, Qt::LeftButton);
@@ -168,7 +168,7 @@ TEST(CinderloomEndToEnd, ShootsAPaintedFilmIntoTheHostWithAndWithoutTheWiggle) {
     tests::RunningHost host(bus, {});
     platform::ScopedMessageBoxResponder answerOk(
         [](const platform::MessageBoxRequest&) { return platform::MessageBoxAnswer::Ok; });
-    cinderloom::DBusWindowHandover handover(host.pluginConnection());
+    plugin::DBusWindowHandover handover(host.pluginConnection());
     cinderloom::Module1 module(handover);
     module.startUp([&] { return host::connectToHost(host.pluginConnection()); });
     module.optionsDialog()->Text1->setText("4");

@@ -89,4 +89,13 @@ TEST(ResultToPlane, RefusesWhatIsNotAPlane) {
     }
 }
 
+TEST(ResultToArray, KeepsAnyBoundsOfTheRankAsked) {
+    const ByteArray offset({{1, 2}, {-3, 2}});
+    EXPECT_EQ(host::resultToArray("tal_GetbrushRBuffer", host::Variant(offset), 2), offset);
+    const std::string message = messageOf<ResultTypeError>(
+        [] { host::resultToArray("tal_initluts", host::Variant(ByteArray::plane(2, 2)), 3); });
+    EXPECT_EQ(message, "tal_initluts: expected a byte array of 3 dimensions, got Byte() with "
+                       "bounds (0 To 1, 0 To 1)");
+}
+
 } // namespace

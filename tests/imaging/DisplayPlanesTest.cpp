@@ -206,7 +206,7 @@ TEST_F(DisplayPlanesTest, PlanesOfTheWrongShapeAreRefusedBeforeDrawing) {
         try {
             DisplayPlanes(target, 4, 3, test.red, test.green, test.blue);
             ADD_FAILURE() << "a wrong " << test.plane << " plane was accepted";
-        } catch (const imaging::PlaneShapeError& error) {
+        } catch (const host::PlaneShapeError& error) {
             EXPECT_NE(std::string(error.what()).find(std::string("the ") + test.plane + " plane"),
                       std::string::npos)
                 << error.what();
@@ -217,7 +217,7 @@ TEST_F(DisplayPlanesTest, PlanesOfTheWrongShapeAreRefusedBeforeDrawing) {
     }
     FakeTarget target(5, 4, QSize(5, 4));
     EXPECT_THROW(DisplayPlanes(target, -1, 3, good.red, good.green, good.blue),
-                 imaging::PlaneShapeError);
+                 host::PlaneShapeError);
     expectFilled(target.image(), 0, 0, 0);
 }
 

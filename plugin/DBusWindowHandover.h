@@ -1,12 +1,12 @@
 #pragma once
 
-#include "cinderloom/WindowHandover.h"
 #include "host/DBusExport.h"
+#include "plugin/WindowHandover.h"
 
 #include <QDBusConnection>
 #include <map>
 
-namespace cinderloom {
+namespace plugin {
 
 // Hands windows over by exporting each on the program's bus connection, where
 // the host's calls reach it. Each export lives until its window is withdrawn
@@ -24,4 +24,4 @@ private:
     std::map<host::AutomationObject*, host::ObjectExport> exports_;
 };
 
-} // namespace cinderloom
+} // namespace plugin

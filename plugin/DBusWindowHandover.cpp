@@ -1,8 +1,8 @@
-#include "cinderloom/DBusWindowHandover.h"
+#include "plugin/DBusWindowHandover.h"
 
 #include <utility>
 
-namespace cinderloom {
+namespace plugin {
 
 DBusWindowHandover::DBusWindowHandover(QDBusConnection connection)
     : connection_(std::move(connection)) {}
@@ -18,4 +18,4 @@ void DBusWindowHandover::withdraw(host::AutomationObject& window) {
     exports_.erase(&window);
 }
 
-} // namespace cinderloom
+} // namespace plugin

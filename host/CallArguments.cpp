@@ -1,11 +1,11 @@
-#include "tallowick/HostArguments.h"
+#include "host/CallArguments.h"
 
 #include "host/AutomationObject.h"
 #include "platform/Conversions.h"
 
 #include <cmath>
 
-namespace tallowick::arguments {
+namespace host::arguments {
 
 namespace {
 
@@ -90,4 +90,4 @@ const host::ObjectRef& object(const QString& method, const Args& args, std::size
     refuseType(method, args, index, role, QStringLiteral("an Object"));
 }
 
-} // namespace tallowick::arguments
+} // namespace host::arguments

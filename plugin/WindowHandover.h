@@ -3,7 +3,7 @@
 #include "host/AutomationObject.h"
 #include "host/Variant.h"
 
-namespace cinderloom {
+namespace plugin {
 
 // Makes a window of this program reachable by the host, so that it can be
 // passed with Tal_SendFormObject and its operations called.
@@ -18,4 +18,4 @@ public:
     virtual void withdraw(host::AutomationObject& window) = 0;
 };
 
-} // namespace cinderloom
+} // namespace plugin

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace cinderloom {
+namespace plugin {
 
 // Window geometry was designed in twips, 15 to a pixel on the design screen.
 inline constexpr double kTwipsPerPixel = 15.0;
@@ -18,4 +18,4 @@ inline int32_t pixelsToTwips(double pixels) {
     return platform::toInt32(pixels * kTwipsPerPixel);
 }
 
-} // namespace cinderloom
+} // namespace plugin

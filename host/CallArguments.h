@@ -7,11 +7,12 @@
 #include <cstdint>
 #include <vector>
 
-// Readers of the arguments of a host call; callers check the count first.
+// Readers of the arguments of a late-bound call, for whoever serves one: the
+// host, and a plug-in window the host calls. Callers check the count first.
 // Each reader checks one argument and throws host::HostCallError naming the
 // method as the caller spelled it, the argument's position and role, and what
 // was wrong.
-namespace tallowick::arguments {
+namespace host::arguments {
 
 using Args = std::vector<host::Variant>;
 
@@ -32,4 +33,4 @@ const host::ByteArray& byteArray(const QString& method, const Args& args, std::s
 const host::ObjectRef& object(const QString& method, const Args& args, std::size_t index,
                               const QString& role);
 
-} // namespace tallowick::arguments
+} // namespace host::arguments

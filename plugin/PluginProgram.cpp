@@ -1,0 +1,33 @@
+#include "plugin/PluginProgram.h"
+
+#include "platform/FatalError.h"
+#include "platform/Memory.h"
+#include "platform/MessageBox.h"
+
+#include <QDBusConnection>
+#include <QStringList>
+
+namespace plugin {
+
+PluginProgram::MemorySetting::MemorySetting() {
+    platform::keepFreedMemoryForReuse();
+}
+
+PluginProgram::PluginProgram(int& argc, char** argv, const QString& title)
+    : application_(argc, argv), handover_(QDBusConnection::sessionBus()) {
+    platform::setProgramTitle(title);
+}
+
+QString PluginProgram::commandLine() {
+    return QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
+}
+
+int PluginProgram::run(const std::function<StartUpOutcome()>& startUp) {
+    StartUpOutcome outcome = StartUpOutcome::Ended;
+    platform::runOrEnd(QStringLiteral("Start-up"), [&] { outcome = startUp(); });
+    if (outcome == StartUpOutcome::Ended)
+        return 0;
+    return QApplication::exec();
+}
+
+} // namespace plugin

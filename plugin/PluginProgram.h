@@ -1,0 +1,50 @@
+#pragma once
+
+#include "plugin/DBusWindowHandover.h"
+
+#include <QApplication>
+#include <QString>
+#include <functional>
+
+namespace plugin {
+
+// What a plug-in's start-up leaves behind.
+enum class StartUpOutcome {
+    // Windows are open; the program lives until the last one closes.
+    WindowsOpen,
+    // The start-up refused to go on (after telling the user why).
+    Ended,
+};
+
+// The life of a plug-in program: the application with the program's title,
+// the hand-over of its windows on the session bus, the start-up and the
+// event loop. Whatever escapes the start-up ends the program through the
+// fatal-error path, naming "Start-up".
+class PluginProgram {
+public:
+    PluginProgram(int& argc, char** argv, const QString& title);
+    PluginProgram(const PluginProgram&) = delete;
+    PluginProgram& operator=(const PluginProgram&) = delete;
+
+    WindowHandover& handover() { return handover_; }
+
+    // The argument text the program was started with: everything after its
+    // own name (Qt's own options taken out), joined by single spaces.
+    static QString commandLine();
+
+    // Runs `startUp`, then the event loop while windows are open. Returns the
+    // program's exit status.
+    int run(const std::function<StartUpOutcome()>& startUp);
+
+private:
+    // Set before anything else is allocated.
+    struct MemorySetting {
+        MemorySetting();
+    };
+
+    MemorySetting memory_;
+    QApplication application_;
+    DBusWindowHandover handover_;
+};
+
+} // namespace plugin

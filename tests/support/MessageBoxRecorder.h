@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/MessageBox.h"
+
+#include <deque>
+#include <vector>
+
+namespace tests {
+
+// Records every message box and answers from a queue, OK (or Yes) once the
+// queue is empty.
+class MessageBoxRecorder {
+public:
+    MessageBoxRecorder();
+    void answerNext(platform::MessageBoxAnswer answer) { answers_.push_back(answer); }
+    const std::vector<platform::MessageBoxRequest>& requests() const { return requests_; }
+
+private:
+    std::vector<platform::MessageBoxRequest> requests_;
+    std::deque<platform::MessageBoxAnswer> answers_;
+    platform::ScopedMessageBoxResponder responder_;
+};
+
+} // namespace tests
