@@ -21,6 +21,16 @@ int16_t toInt16(double value);
 int32_t toInt32(double value);
 uint8_t toByte(double value);
 
+// roundHalfEven for pixel loops, inline: `value` must lie in 0 to below 255.5,
+// where truncation is flooring, so the result is exact in any rounding mode.
+// Callers keep it there.
+inline uint8_t roundToByteHalfEven(double value) {
+    const int whole = static_cast<int>(value);
+    const double fraction = value - whole;
+    const bool up = fraction > 0.5 || (fraction == 0.5 && (whole & 1) != 0);
+    return static_cast<uint8_t>(whole + (up ? 1 : 0));
+}
+
 // The low 16 bits of a whole number, as a signed 16-bit value: the one place
 // where a value is deliberately wrapped instead of refused.
 int16_t low16Bits(int32_t value);

@@ -1,0 +1,180 @@
+#include "marrowset/Form1.h"
+
+#include "host/CallArguments.h"
+#include "host/CombineTableLayout.h"
+#include "host/ResultConversions.h"
+#include "maker/widgets/VxButton.h"
+#include "marrowset/Eyedropper.h"
+#include "marrowset/Form2.h"
+#include "marrowset/Module1.h"
+#include "marrowset/PictureCapture.h"
+#include "marrowset/Preview.h"
+#include "platform/FatalError.h"
+#include "platform/MessageBox.h"
+#include "platform/PictureBox.h"
+#include "plugin/DesignFonts.h"
+#include "plugin/MouseEvents.h"
+
+#include <QCloseEvent>
+#include <cstdio>
+#include <utility>
+
+namespace marrowset {
+namespace {
+
+const QColor kFormBackColor(143, 149, 158);
+const QColor kFunctionsBackColor(176, 176, 176);
+constexpr double kFunctionsShading = 1.3;
+
+void fillWith(QWidget& widget, const QColor& color) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, color);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}
+
+} // namespace
+
+Form1::Form1(Module1& module, QWidget* parent)
+    : QWidget(parent,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      module_(module) {
+    // Qt leaves tool windows out when it decides whether the last window has
+    // closed; this one is the program's only window, so it counts again.
+    setAttribute(Qt::WA_QuitOnClose, true);
+    setWindowTitle(QString());
+    fillWith(*this, kFormBackColor);
+    setFont(plugin::designFont(plugin::DesignFace::Arial));
+    resize(131, 124);
+    createControls();
+}
+
+void Form1::createControls() {
+    Picture1 = new platform::PictureBox(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(0, 2, 102, 100);
+    Picture1->setBackColor(kFormBackColor);
+    Picture1->Cls();
+    Picture1->installEventFilter(this);
+
+    vx_button2 = new maker::VxButton(this);
+    vx_button2->setObjectName(QStringLiteral("vx_button2"));
+    vx_button2->setGeometry(0, 104, 19, 19);
+    vx_button2->setLatching(true);
+    vx_button2->setPicture(eyedropperPicture());
+
+    vx_button1 = new maker::VxButton(this);
+    vx_button1->setObjectName(QStringLiteral("vx_button1"));
+    vx_button1->setGeometry(20, 104, 111, 19);
+    vx_button1->setCaption(QStringLiteral("Functions..."));
+    vx_button1->setBackColor(kFunctionsBackColor);
+    vx_button1->setGradientShading(kFunctionsShading);
+    connect(vx_button1, &maker::VxButton::MouseUp, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
+                platform::runOrEnd(QStringLiteral("vx_button1_MouseUp"), [&] {
+                    vx_button1_MouseUp(plugin::buttonBits(button), plugin::shiftBits(shift),
+                                       static_cast<float>(x), static_cast<float>(y));
+                });
+            });
+}
+
+host::Variant Form1::Invoke(const QString& method, const std::vector<host::Variant>& args) {
+    namespace arguments = host::arguments;
+    const auto is = [&method](const char* name) {
+        return method.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+    };
+    if (is("CommandLineProcess")) {
+        arguments::expectCount(method, args, 0);
+        platform::runOrEnd(method, [this] { CommandLineProcess(); });
+    } else if (is("DoColorPick")) {
+        arguments::expectCount(method, args, 3);
+        const int32_t x = arguments::wholeNumber(method, args, 0, QStringLiteral("x"));
+        const int32_t y = arguments::wholeNumber(method, args, 1, QStringLiteral("y"));
+        const int32_t button = arguments::wholeNumber(method, args, 2, QStringLiteral("button"));
+        platform::runOrEnd(method, [&] { DoColorPick(x, y, button); });
+    } else if (is("DisplayBrush")) {
+        arguments::expectCount(method, args, 0);
+        platform::runOrEnd(method, [this] { DisplayBrush(); });
+    } else {
+        throw host::HostCallError(method,
+                                  QStringLiteral("the main window has no operation of that name"));
+    }
+    return host::Empty{};
+}
+
+void Form1::Form_Load() {
+    platform::runOrEnd(QStringLiteral("Form_Load"), [this] {
+        show();
+        fetchBrush();
+        fetchCombineTable();
+        CommandLineProcess();
+        DisplayBrush();
+    });
+}
+
+void Form1::fetchBrush() {
+    host::AutomationObject& hostObject = module_.hostObject();
+    const auto number = [&hostObject](const QString& method) {
+        return host::resultToInt32(method, hostObject.Invoke(method));
+    };
+    const auto plane = [&hostObject](const QString& method) {
+        return host::resultToArray(method, hostObject.Invoke(method), 2);
+    };
+    // Built aside and put in place whole, so that W and H always describe
+    // the planes held with them.
+    HeldBuffer brush;
+    brush.W = number(QStringLiteral("Tal_GetBrushWidth"));
+    brush.H = number(QStringLiteral("Tal_GetBrushHeight"));
+    brush.alpha = plane(QStringLiteral("Tal_GetbrushABuffer"));
+    brush.red = plane(QStringLiteral("tal_GetbrushRBuffer"));
+    brush.green = plane(QStringLiteral("tal_GetbrushGBuffer"));
+    brush.blue = plane(QStringLiteral("tal_GetbrushBBuffer"));
+    module_.held = std::move(brush);
+}
+
+void Form1::fetchCombineTable() {
+    const QString method = QStringLiteral("tal_initluts");
+    host::ByteArray table = host::resultToArray(method, module_.hostObject().Invoke(method), 3);
+    // A table that does not hold every entry the modes address is refused
+    // here, so that no combine can ever read outside it.
+    try {
+        module_.combineLayout.emplace(table.dimensions());
+    } catch (const host::CombineTableShapeError& error) {
+        throw host::CombineTableShapeError(method.toStdString() + ": " + error.what());
+    }
+    module_.combineTable = std::move(table);
+}
+
+void Form1::CommandLineProcess() {
+    const QString& text = module_.commandLine();
+    if (text.isEmpty())
+        return;
+    PictureHolder& holder = module_.menuHolder().Picture1;
+    try {
+        holder.setPicture(readCommandLinePicture(text));
+        HeldBuffer captured = captureHeldBuffer(holder.Picture());
+        module_.held = std::move(captured);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s: cannot take the picture from %s: %s\n",
+                     qPrintable(platform::programTitle()), qPrintable(pictureSource(text)),
+                     error.what());
+        std::fflush(stderr);
+    }
+    holder.clearPicture();
+}
+
+void Form1::DisplayBrush() {
+    drawHeldBuffer(*Picture1, module_.held);
+    Picture1->Refresh();
+}
+
+void Form1::Form_Unload() {
+    module_.unloadMenuHolder();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+} // namespace marrowset

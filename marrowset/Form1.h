@@ -1,0 +1,90 @@
+#pragma once
+
+#include "host/AutomationObject.h"
+
+#include <QWidget>
+#include <cstdint>
+
+namespace maker {
+class VxButton;
+}
+
+namespace platform {
+class PictureBox;
+}
+
+namespace marrowset {
+
+class Module1;
+
+// The main window: the preview of the held buffer above the pick toggle and
+// the "Functions..." button. The host may call CommandLineProcess,
+// DoColorPick and DisplayBrush on it.
+class Form1 : public QWidget, public host::AutomationObject {
+    Q_OBJECT
+
+public:
+    explicit Form1(Module1& module, QWidget* parent = nullptr);
+
+    // The host's calls of the window's public operations, matched without
+    // regard to case. An unknown operation or a wrong argument is a
+    // host::HostCallError for the caller; a failure inside an operation
+    // ends the program.
+    host::Variant Invoke(const QString& method, const std::vector<host::Variant>& args) override;
+
+    // The load step: shows the window, copies the host's brush into the held
+    // buffer, fetches the combine table, applies the command line and draws
+    // the preview. A failure ends the program.
+    void Form_Load();
+    // Replaces the held buffer with the picture the command line names, when
+    // it names one and the picture can be taken; otherwise changes nothing
+    // and says why on standard error.
+    void CommandLineProcess();
+    // Picks the held colour under preview point (x, y) as the host's primary
+    // (button 1) or secondary (button 2) colour. Throws what a failing host
+    // call throws.
+    void DoColorPick(int32_t x, int32_t y, int32_t button);
+    // Draws the held buffer into the preview and shows it. Throws what the
+    // blitter throws.
+    void DisplayBrush();
+
+    // Fits the controls to the window's size and redraws the preview
+    // (Form1Layout.h); each failing step is skipped.
+    void Form_Resize();
+    // Unloads the menu holder; the window closes.
+    void Form_Unload();
+
+    // The preview's mouse events. button is a bit set (1 left, 2 right,
+    // 4 middle); x, y in the preview's pixels.
+    void Picture1_MouseDown(int16_t button, int16_t shift, float x, float y);
+    void Picture1_MouseMove(int16_t button, int16_t shift, float x, float y);
+    void Picture1_MouseUp(int16_t button, int16_t shift, float x, float y);
+    // A press and release on the preview: pastes the held buffer at the
+    // image's origin unless the pick toggle is down.
+    void Picture1_Click();
+    // Any button released over "Functions..." pops up the menu.
+    void vx_button1_MouseUp(int16_t button, int16_t shift, float x, float y);
+
+    platform::PictureBox* Picture1 = nullptr;
+    maker::VxButton* vx_button2 = nullptr;
+    maker::VxButton* vx_button1 = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    // The three mouse handlers of the preview behave alike.
+    void pickOnMouse(int16_t button, float x, float y);
+    void fetchBrush();
+    void fetchCombineTable();
+
+    Module1& module_;
+    // A left press on the preview, waiting for its release to make a click.
+    bool clickPending_ = false;
+};
+
+} // namespace marrowset

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "host/AutomationObject.h"
+#include "host/ByteArray.h"
+#include "host/CombineTableLayout.h"
+#include "marrowset/HeldBuffer.h"
+#include "plugin/PluginProgram.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace plugin {
+class WindowHandover;
+}
+
+namespace marrowset {
+
+class Form1;
+class Form2;
+
+// Start-up step 1: creates the host object (the D-Bus connection in the
+// program, a fake in tests).
+using HostObjectFactory = std::function<std::unique_ptr<host::AutomationObject>()>;
+
+// The module-wide state of the program: the host object, the held buffer and
+// the combine table, the main window and the menu holder; and the routines
+// tied to no window: the start-up and the three pastes.
+class Module1 {
+public:
+    // `commandLine`: the argument text the program was started with.
+    Module1(plugin::WindowHandover& handover, QString commandLine);
+    ~Module1();
+    Module1(const Module1&) = delete;
+    Module1& operator=(const Module1&) = delete;
+
+    // The start-up routine: the host object, the brush's size, and either
+    // "no custom brush" (Ended) or the main window handed to the host and
+    // loaded (WindowsOpen). Throws what a failing host call throws.
+    plugin::StartUpOutcome startUp(const HostObjectFactory& createHostObject);
+
+    // Throws std::logic_error before the start-up created it.
+    host::AutomationObject& hostObject() const;
+    Form1* mainWindow() const { return mainWindow_.get(); }
+    // The menu holder, created hidden on first use.
+    Form2& menuHolder();
+    bool hasMenuHolder() const { return menuHolder_ != nullptr; }
+    // Unloads the menu holder, if it was ever created.
+    void unloadMenuHolder();
+
+    const QString& commandLine() const { return commandLine_; }
+
+    // The three pastes of the held buffer into the host's image (Pastes.h).
+    void pasteOverlay();
+    void pasteCentred();
+    void pasteScaled();
+
+    HeldBuffer held;
+    host::ByteArray combineTable;
+    // Where the combine table's entries lie; set with the table.
+    std::optional<host::CombineTableLayout> combineLayout;
+
+private:
+    plugin::WindowHandover& handover_;
+    QString commandLine_;
+    std::unique_ptr<host::AutomationObject> hostObject_;
+    std::unique_ptr<Form1> mainWindow_;
+    std::unique_ptr<Form2> menuHolder_;
+};
+
+} // namespace marrowset
