@@ -55,6 +55,15 @@ TEST_F(HostWindowView, SliderAndViewFollowTheCurrentFrame) {
     EXPECT_EQ(model.currentFrameIndex(), 0);
 }
 
+TEST_F(HostWindowView, ShowsTheFrameOverTheCheckerboardOnceAlphaIsSwitchedOn) {
+    const QImage plain = tallowick::renderFrame(model.currentFrame(), false);
+    const QImage overCheckerboard = tallowick::renderFrame(model.currentFrame(), true);
+    ASSERT_NE(plain, overCheckerboard) << "the tiny frames should be partly transparent";
+    EXPECT_TRUE(viewShows(plain));
+    model.switchAlphaOn();
+    EXPECT_TRUE(viewShows(overCheckerboard));
+}
+
 TEST_F(HostWindowView, ProgressShowsOnlyWhileOpen) {
     window.show();
     auto* bar = child<QProgressBar>("progressBar");
