@@ -111,14 +111,15 @@ int runHost(const HostOptions& options) {
                              QCoreApplication::exit(crashed ? kServiceFailure : status);
                      });
     if (window) {
-        QObject::connect(window.get(), &HostWindow::pluginLaunchRequested, &launcher,
-                         [&launcher](const QString& program) {
-                             try {
-                                 launcher.launch(program, std::nullopt);
-                             } catch (const PluginError& error) {
-                                 report(error);
-                             }
-                         });
+        QObject::connect(
+            window.get(), &HostWindow::pluginLaunchRequested, &launcher,
+            [&launcher](const QString& program, const std::optional<QString>& argument) {
+                try {
+                    launcher.launch(program, argument);
+                } catch (const PluginError& error) {
+                    report(error);
+                }
+            });
     }
     if (options.runProgram) {
         try {
