@@ -108,8 +108,9 @@ QString usageText() {
         "  --save-dir DIR       when the host ends, save every document as\n"
         "                       DIR/docN/frameNNNN.png\n"
         "  --trace FILE         write one JSON line per call the host receives\n"
-        "  --headless           no window; end with the plug-in started by --run,\n"
-        "                       or on SIGTERM or SIGINT\n"
+        "  --headless           no window, and no display needed; the plug-in started\n"
+        "                       by --run still shows its window. The host ends with\n"
+        "                       that plug-in, or on SIGTERM or SIGINT\n"
         "  --run PROGRAM [ARG]  start the plug-in PROGRAM from the host's folder,\n"
         "                       with an optional argument text\n"
         "  --help               show this text\n");

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QString>
 #include <QTimer>
+#include <functional>
+#include <optional>
 
 class QLabel;
 class QListWidget;
@@ -20,9 +23,9 @@ class WindowCaller;
 // The stand-in host's window: the current frame scaled to fit, a frame
 // slider with play and pause, the list of open documents, the two painting
 // colours, the progress display, and menus to open pictures, load a brush,
-// save, undo, start a plug-in and re-apply the theme. It follows the model's
-// signals; starting a plug-in is left to whoever listens to
-// pluginLaunchRequested.
+// save, undo, start a plug-in (alone, on a picture file or on the clipboard's
+// picture) and re-apply the theme. It follows the model's signals; starting a
+// plug-in is left to whoever listens to pluginLaunchRequested.
 class HostWindow : public QMainWindow {
     Q_OBJECT
 
@@ -32,14 +35,28 @@ public:
     static constexpr int kRedrawDelayMs = 40;
     static constexpr int kPlaybackIntervalMs = 83;
 
+    // The argument text that starts a plug-in on the clipboard's picture.
+    static constexpr const char* kClipboardArgument = "CLIPBOARD";
+
+    // Asks the user for a picture file, titled `caption`; empty when the
+    // user cancels.
+    using PictureFileChooser = std::function<QString(QWidget* parent, const QString& caption)>;
+
     HostWindow(HostModel& model, WindowCaller& windows, QWidget* parent = nullptr);
 
     QSize sizeHint() const override { return {900, 600}; }
 
+    // Replaces the file dialog of every command that asks for a picture
+    // file, for where nobody can answer a dialog (tests).
+    void setPictureFileChooser(PictureFileChooser chooser) {
+        choosePictureFile_ = std::move(chooser);
+    }
+
 signals:
     // The user chose the plug-in `program` (a file name in the host's
-    // application directory) from the menu.
-    void pluginLaunchRequested(const QString& program);
+    // application directory) from the menu, to start with `argument` as its
+    // argument text, or with none.
+    void pluginLaunchRequested(const QString& program, const std::optional<QString>& argument);
 
 private:
     void buildLayout();
@@ -62,7 +79,10 @@ private:
     void loadBrushPicture();
     void saveAllDocuments();
     void undo();
+    static QString askForPictureFile(QWidget* parent, const QString& caption);
     void fillPluginMenu();
+    void addPluginEntry(const QString& program);
+    void startPluginOnPicture(const QString& program);
     void reapplyTheme();
     void reportError(const QString& text);
 
@@ -79,6 +99,7 @@ private:
     QLabel* progressCaption_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
     QMenu* pluginMenu_ = nullptr;
+    PictureFileChooser choosePictureFile_ = &HostWindow::askForPictureFile;
     QTimer redrawTimer_;
     QTimer playbackTimer_;
 };

@@ -49,6 +49,7 @@ void HostWindow::buildMenus() {
 
     QMenu* plugins = menuBar()->addMenu(tr("&Plug-ins"));
     pluginMenu_ = plugins->addMenu(tr("&Start plug-in"));
+    pluginMenu_->setObjectName(QStringLiteral("pluginMenu"));
     connect(pluginMenu_, &QMenu::aboutToShow, this, &HostWindow::fillPluginMenu);
     plugins->addAction(tr("Re-apply &theme"), this, &HostWindow::reapplyTheme);
 }
@@ -61,7 +62,7 @@ void HostWindow::openAnimationFolder() {
 
 void HostWindow::openPicture() {
     // A multi-frame picture opens as an animation, any other as a still.
-    const QString path = QFileDialog::getOpenFileName(this, tr("Open picture"));
+    const QString path = choosePictureFile_(this, tr("Open picture"));
     if (!path.isEmpty())
         openDocument(path);
 }
@@ -78,7 +79,7 @@ void HostWindow::openDocument(const QString& path) {
 }
 
 void HostWindow::loadBrushPicture() {
-    const QString path = QFileDialog::getOpenFileName(this, tr("Load brush"));
+    const QString path = choosePictureFile_(this, tr("Load brush"));
     if (path.isEmpty())
         return;
     try {
@@ -108,7 +109,15 @@ void HostWindow::undo() {
         statusBar()->showMessage(tr("Nothing to undo"), kStatusMessageMs);
 }
 
+QString HostWindow::askForPictureFile(QWidget* parent, const QString& caption) {
+    return QFileDialog::getOpenFileName(parent, caption);
+}
+
 void HostWindow::fillPluginMenu() {
+    // The submenus of the last listing are children of the menu, which
+    // clear() leaves alone; without this every opening would add a set.
+    for (QMenu* old : pluginMenu_->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
+        delete old;
     pluginMenu_->clear();
     const QStringList names = findPlugins(model_.appDir());
     if (names.isEmpty()) {
@@ -116,7 +125,31 @@ void HostWindow::fillPluginMenu() {
         return;
     }
     for (const QString& name : names)
-        pluginMenu_->addAction(name, this, [this, name] { emit pluginLaunchRequested(name); });
+        addPluginEntry(name);
+}
+
+// One submenu per plug-in with its three ways to start, each action named
+// "<way>:<plug-in>" so that it can be found.
+void HostWindow::addPluginEntry(const QString& program) {
+    QMenu* entry = pluginMenu_->addMenu(program);
+    entry->setObjectName(QStringLiteral("plugin:") + program);
+    const auto addWay = [&](const QString& way, const QString& text, auto command) {
+        entry->addAction(text, this, command)->setObjectName(way + QLatin1Char(':') + program);
+    };
+    addWay(QStringLiteral("start"), tr("Start"),
+           [this, program] { emit pluginLaunchRequested(program, std::nullopt); });
+    addWay(QStringLiteral("startWithPicture"), tr("Start with a picture..."),
+           [this, program] { startPluginOnPicture(program); });
+    addWay(QStringLiteral("startWithClipboard"), tr("Start with the clipboard picture"),
+           [this, program] {
+               emit pluginLaunchRequested(program, QString::fromLatin1(kClipboardArgument));
+           });
+}
+
+void HostWindow::startPluginOnPicture(const QString& program) {
+    const QString path = choosePictureFile_(this, tr("Start %1 with a picture").arg(program));
+    if (!path.isEmpty())
+        emit pluginLaunchRequested(program, path);
 }
 
 void HostWindow::reapplyTheme() {

@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -110,14 +111,15 @@ int runHost(const HostOptions& options) {
                              QCoreApplication::exit(crashed ? kServiceFailure : status);
                      });
     if (window) {
-        QObject::connect(window.get(), &HostWindow::pluginLaunchRequested, &launcher,
-                         [&launcher](const QString& program) {
-                             try {
-                                 launcher.launch(program, std::nullopt);
-                             } catch (const PluginError& error) {
-                                 report(error);
-                             }
-                         });
+        QObject::connect(
+            window.get(), &HostWindow::pluginLaunchRequested, &launcher,
+            [&launcher](const QString& program, const std::optional<QString>& argument) {
+                try {
+                    launcher.launch(program, argument);
+                } catch (const PluginError& error) {
+                    report(error);
+                }
+            });
     }
     if (options.runProgram) {
         try {
@@ -129,6 +131,26 @@ int runHost(const HostOptions& options) {
     }
 
     return saveOnExit(options, *model, QCoreApplication::exec());
+}
+
+// What QApplication is given: the program's name alone, since the host has
+// read its own options and Qt must not take a plug-in's argument text (say
+// "-reverse") for one of its own. A headless host needs no display at all,
+// so it asks for the offscreen platform here rather than in the
+// environment: the plug-ins it starts inherit the caller's environment and
+// show their windows on the caller's display. A platform the caller chose
+// holds for the host and the plug-ins alike. Ends with the null entry
+// QApplication expects; must outlive the application.
+std::vector<char*> applicationArguments(char* program, const HostOptions& options) {
+    static char platformOption[] = "-platform";
+    static char offscreenPlatform[] = "offscreen";
+    std::vector<char*> arguments{program};
+    if (options.headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        arguments.push_back(platformOption);
+        arguments.push_back(offscreenPlatform);
+    }
+    arguments.push_back(nullptr);
+    return arguments;
 }
 
 } // namespace
@@ -149,11 +171,9 @@ int main(int argc, char** argv) {
         std::fputs(qPrintable(usageText()), stdout);
         return 0;
     }
-    // A headless host needs no display at all.
-    if (options.headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-
-    QApplication application(argc, argv);
+    std::vector<char*> qtArguments = applicationArguments(argv[0], options);
+    int qtArgc = static_cast<int>(qtArguments.size()) - 1;
+    QApplication application(qtArgc, qtArguments.data());
     QCoreApplication::setApplicationName(QStringLiteral("tallowick"));
     return runHost(options);
 }

@@ -247,6 +247,36 @@ TEST(HostLifetime, AHeadlessHostEndsWithThePluginItStartedAndItsStatus) {
     EXPECT_EQ(QImage(folder.filePath("doc1/frame0001.png")).size(), QSize(320, 240));
 }
 
+// What a headless host started with `environment` hands its plug-in: the
+// probe's report of its display platform.
+std::string platformSeenByPlugin(const QProcessEnvironment& environment) {
+    QProcess hostProcess;
+    hostProcess.setProcessEnvironment(environment);
+    hostProcess.start(tests::applicationFolder() + "/tallowick",
+                      {"--headless", "--run", "e2e_probe", "0"});
+    if (!hostProcess.waitForFinished(60000))
+        return "the host did not end";
+    const std::string errors = hostProcess.readAllStandardError().toStdString();
+    if (hostProcess.exitStatus() != QProcess::NormalExit || hostProcess.exitCode() != 0)
+        return "the host failed: " + errors;
+    return hostProcess.readAllStandardOutput().trimmed().toStdString();
+}
+
+TEST(HostLifetime, AHeadlessHostKeepsTheOffscreenPlatformToItself) {
+    tests::PrivateBus bus;
+    // No platform and no display: the host still runs, on the offscreen
+    // platform it asks for, and the plug-in gets no platform it was not given.
+    QProcessEnvironment bare = bus.environment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        bare.remove(name);
+    EXPECT_EQ(platformSeenByPlugin(bare), "e2e_probe: QT_QPA_PLATFORM unset");
+
+    // A platform the caller chose holds for the host and its plug-in.
+    QProcessEnvironment chosen = bare;
+    chosen.insert("QT_QPA_PLATFORM", "minimal");
+    EXPECT_EQ(platformSeenByPlugin(chosen), "e2e_probe: QT_QPA_PLATFORM=minimal");
+}
+
 TEST(HostLifetime, ABadOptionOrAnUnreadablePictureEndsTheHostWithStatus2) {
     QTemporaryDir folder;
     QFile broken(folder.filePath("broken.png"));

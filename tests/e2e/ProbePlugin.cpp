@@ -1,6 +1,7 @@
 // A minimal plug-in for the host's lifetime tests: it connects to the host
-// that started it, makes a 2-frame animation and ends with the status given
-// as its argument.
+// that started it, makes a 2-frame animation, prints the display platform it
+// inherited on standard output and ends with the status given as its
+// argument.
 #include "host/DBusAutomationObject.h"
 
 #include <QCoreApplication>
@@ -15,5 +16,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "e2e_probe: %s\n", error.what());
         return 1;
     }
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        std::printf("e2e_probe: QT_QPA_PLATFORM=%s\n", qgetenv("QT_QPA_PLATFORM").constData());
+    else
+        std::printf("e2e_probe: QT_QPA_PLATFORM unset\n");
     return app.arguments().size() > 1 ? app.arguments()[1].toInt() : 0;
 }

@@ -5,11 +5,18 @@
 #include "tallowick/HostModel.h"
 #include "tests/tallowick/TinyDocument.h"
 
+#include <QDir>
+#include <QFile>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -55,6 +62,15 @@ TEST_F(HostWindowView, SliderAndViewFollowTheCurrentFrame) {
     EXPECT_EQ(model.currentFrameIndex(), 0);
 }
 
+TEST_F(HostWindowView, ShowsTheFrameOverTheCheckerboardOnceAlphaIsSwitchedOn) {
+    const QImage plain = tallowick::renderFrame(model.currentFrame(), false);
+    const QImage overCheckerboard = tallowick::renderFrame(model.currentFrame(), true);
+    ASSERT_NE(plain, overCheckerboard) << "the tiny frames should be partly transparent";
+    EXPECT_TRUE(viewShows(plain));
+    model.switchAlphaOn();
+    EXPECT_TRUE(viewShows(overCheckerboard));
+}
+
 TEST_F(HostWindowView, ProgressShowsOnlyWhileOpen) {
     window.show();
     auto* bar = child<QProgressBar>("progressBar");
@@ -65,6 +81,112 @@ TEST_F(HostWindowView, ProgressShowsOnlyWhileOpen) {
     EXPECT_EQ(bar->value(), 42);
     model.closeProgress();
     EXPECT_FALSE(bar->isVisible());
+}
+
+struct LaunchRequest {
+    QString program;
+    std::optional<QString> argument;
+    bool operator==(const LaunchRequest&) const = default;
+};
+
+// The Plug-ins menu over an application folder of two plug-ins, with the
+// picture-file dialog answered by `pictureAnswer`.
+class HostWindowPluginMenu : public ::testing::Test {
+protected:
+    HostWindowPluginMenu() {
+        addPlugin("Zeta_pm");
+        addPlugin("Alpha_pm");
+        window.setPictureFileChooser([this](QWidget*, const QString& caption) {
+            captions << caption;
+            return pictureAnswer;
+        });
+        QObject::connect(&window, &tallowick::HostWindow::pluginLaunchRequested,
+                         [this](const QString& program, const std::optional<QString>& argument) {
+                             requests.push_back({program, argument});
+                         });
+    }
+
+    void addPlugin(const QString& name) {
+        QFile file(appDir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    }
+    // Opening the menu lists the plug-ins afresh, as it does for the user.
+    QMenu* openPluginMenu() {
+        auto* menu = window.findChild<QMenu*>("pluginMenu");
+        EXPECT_NE(menu, nullptr);
+        if (menu)
+            emit menu->aboutToShow();
+        return menu;
+    }
+    void trigger(const QString& actionName) {
+        auto* action = window.findChild<QAction*>(actionName);
+        ASSERT_NE(action, nullptr) << actionName.toStdString();
+        action->trigger();
+    }
+    static QStringList textsOf(const QMenu* menu) {
+        QStringList texts;
+        for (const QAction* action : menu->actions())
+            texts << action->text();
+        return texts;
+    }
+
+    QTemporaryDir appDir;
+    tests::RecordingCaller caller;
+    tallowick::HostModel model{tests::tinyDocument(), std::nullopt, appDir.path(), {}};
+    tallowick::HostWindow window{model, caller};
+    QString pictureAnswer;
+    QStringList captions;
+    std::vector<LaunchRequest> requests;
+};
+
+TEST_F(HostWindowPluginMenu, EachPlugInStartsAloneOrOnTheClipboardPicture) {
+    const QMenu* menu = openPluginMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(textsOf(menu), (QStringList{"Alpha_pm", "Zeta_pm"}));
+    for (const QAction* entry : menu->actions()) {
+        ASSERT_NE(entry->menu(), nullptr) << entry->text().toStdString();
+        EXPECT_EQ(textsOf(entry->menu()), (QStringList{"Start", "Start with a picture...",
+                                                       "Start with the clipboard picture"}));
+    }
+
+    trigger("start:Alpha_pm");
+    trigger("startWithClipboard:Zeta_pm");
+    EXPECT_EQ(requests, (std::vector<LaunchRequest>{{"Alpha_pm", std::nullopt},
+                                                    {"Zeta_pm", QString("CLIPBOARD")}}));
+    EXPECT_TRUE(captions.isEmpty()) << "no file dialog for these two";
+}
+
+TEST_F(HostWindowPluginMenu, APictureStartsThePlugInOnlyOnceChosen) {
+    openPluginMenu();
+    pictureAnswer = "/pictures/cat.png";
+    trigger("startWithPicture:Zeta_pm");
+    EXPECT_EQ(requests, (std::vector<LaunchRequest>{{"Zeta_pm", QString("/pictures/cat.png")}}));
+    ASSERT_EQ(captions.size(), 1);
+    EXPECT_TRUE(captions[0].contains("Zeta_pm")) << captions[0].toStdString();
+
+    pictureAnswer.clear(); // the user cancels the dialog
+    trigger("startWithPicture:Alpha_pm");
+    EXPECT_EQ(captions.size(), 2);
+    EXPECT_EQ(requests.size(), 1u);
+}
+
+TEST_F(HostWindowPluginMenu, ListsThePlugInsAfreshEachTimeItOpens) {
+    openPluginMenu();
+    addPlugin("Beta_pm");
+    const QMenu* menu = openPluginMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(textsOf(menu), (QStringList{"Alpha_pm", "Beta_pm", "Zeta_pm"}));
+    // The entries of the first opening are gone, not hidden behind the new.
+    EXPECT_EQ(menu->findChildren<QMenu*>().size(), 3);
+    EXPECT_EQ(window.findChildren<QAction*>(QRegularExpression("^start:")).size(), 3);
+
+    for (const QString& name : QDir(appDir.path()).entryList(QDir::Files))
+        ASSERT_TRUE(QFile::remove(appDir.filePath(name)));
+    openPluginMenu();
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_FALSE(menu->actions()[0]->isEnabled());
+    EXPECT_TRUE(window.findChildren<QAction*>(QRegularExpression("^start:")).isEmpty());
 }
 
 } // namespace
