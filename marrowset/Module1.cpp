@@ -7,6 +7,7 @@
 #include "platform/MessageBox.h"
 #include "plugin/WindowHandover.h"
 
+#include <QCoreApplication>
 #include <stdexcept>
 #include <utility>
 
@@ -56,6 +57,13 @@ Form2& Module1::menuHolder() {
 
 void Module1::unloadMenuHolder() {
     menuHolder_.reset();
+}
+
+void Module1::closeMainWindow() {
+    if (mainWindow_ && mainWindow_->isVisible())
+        mainWindow_->close();
+    else
+        QCoreApplication::exit(0);
 }
 
 void Module1::pasteOverlay() {

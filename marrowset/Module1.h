@@ -48,6 +48,9 @@ public:
     bool hasMenuHolder() const { return menuHolder_ != nullptr; }
     // Unloads the menu holder, if it was ever created.
     void unloadMenuHolder();
+    // Ends the program as the window's close box does; without a window, the
+    // event loop ends.
+    void closeMainWindow();
 
     const QString& commandLine() const { return commandLine_; }
 

@@ -3,6 +3,7 @@
 #include "platform/FatalError.h"
 #include "platform/Memory.h"
 #include "platform/MessageBox.h"
+#include "platform/TerminationSignals.h"
 
 #include <QDBusConnection>
 #include <QStringList>
@@ -22,7 +23,16 @@ QString PluginProgram::commandLine() {
     return QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
 }
 
-int PluginProgram::run(const std::function<StartUpOutcome()>& startUp) {
+int PluginProgram::run(const std::function<StartUpOutcome()>& startUp,
+                       const std::function<void()>& onStopRequest) {
+    platform::TerminationSignals stopRequests;
+    QObject::connect(&stopRequests, &platform::TerminationSignals::terminationRequested,
+                     &application_, [&onStopRequest] {
+                         if (onStopRequest)
+                             platform::runOrEnd(QStringLiteral("Stop request"), onStopRequest);
+                         else
+                             QCoreApplication::exit(0);
+                     });
     StartUpOutcome outcome = StartUpOutcome::Ended;
     platform::runOrEnd(QStringLiteral("Start-up"), [&] { outcome = startUp(); });
     if (outcome == StartUpOutcome::Ended)

@@ -33,8 +33,11 @@ public:
     static QString commandLine();
 
     // Runs `startUp`, then the event loop while windows are open. Returns the
-    // program's exit status.
-    int run(const std::function<StartUpOutcome()>& startUp);
+    // program's exit status. A request to stop (SIGTERM, SIGINT) runs
+    // `onStopRequest`, which ends the program its own way (say, by closing
+    // its window as the close box would); without one the loop ends at once.
+    int run(const std::function<StartUpOutcome()>& startUp,
+            const std::function<void()>& onStopRequest = {});
 
 private:
     // Set before anything else is allocated.

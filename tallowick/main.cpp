@@ -3,6 +3,7 @@
 // and saves its documents when it ends.
 #include "host/DBusExport.h"
 #include "platform/Memory.h"
+#include "platform/TerminationSignals.h"
 #include "tallowick/CommandLine.h"
 #include "tallowick/DBusWindowCaller.h"
 #include "tallowick/DocumentSaving.h"
@@ -12,7 +13,6 @@
 #include "tallowick/PluginLauncher.h"
 #include "tallowick/Plugins.h"
 #include "tallowick/TerminalProgress.h"
-#include "tallowick/TerminationSignals.h"
 #include "tallowick/TracingObject.h"
 
 #include <QApplication>
@@ -88,8 +88,8 @@ int runHost(const HostOptions& options) {
         return kServiceFailure;
     }
 
-    TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, qApp,
+    platform::TerminationSignals termination;
+    QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, qApp,
                      [] { QCoreApplication::exit(0); });
 
     std::unique_ptr<TerminalProgress> progress;

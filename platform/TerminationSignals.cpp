@@ -1,11 +1,11 @@
-#include "tallowick/TerminationSignals.h"
+#include "platform/TerminationSignals.h"
 
 #include <csignal>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace tallowick {
+namespace platform {
 
 namespace {
 
@@ -45,4 +45,4 @@ TerminationSignals::~TerminationSignals() {
     signalPipe[0] = signalPipe[1] = -1;
 }
 
-} // namespace tallowick
+} // namespace platform

@@ -4,11 +4,11 @@
 #include <QSocketNotifier>
 #include <memory>
 
-namespace tallowick {
+namespace platform {
 
-// Turns SIGTERM and SIGINT into a Qt signal on the GUI thread, so that the
-// host ends through its normal path (and saves its documents) when a user or
-// a test asks it to stop.
+// Turns SIGTERM and SIGINT into a Qt signal on the GUI thread, so that a
+// program asked to stop (by a user, a session ending, the host that started
+// it, a test) ends through its normal path.
 class TerminationSignals : public QObject {
     Q_OBJECT
 
@@ -24,4 +24,4 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
-} // namespace tallowick
+} // namespace platform
