@@ -9,5 +9,6 @@
 int main(int argc, char** argv) {
     plugin::PluginProgram program(argc, argv, QStringLiteral("Marrowset"));
     marrowset::Module1 module(program.handover(), plugin::PluginProgram::commandLine());
-    return program.run([&module] { return module.startUp([] { return host::connectToHost(); }); });
+    return program.run([&module] { return module.startUp([] { return host::connectToHost(); }); },
+                       [&module] { module.closeMainWindow(); });
 }
