@@ -3,9 +3,12 @@
 #include "host/CombineTableLayout.h"
 #include "marrowset/Module1.h"
 #include "platform/FatalError.h"
+#include "platform/MessageBox.h"
 
 #include <QAction>
 #include <QMenu>
+#include <functional>
+#include <utility>
 
 namespace marrowset {
 namespace {
@@ -31,9 +34,7 @@ QMenu* addSubmenu(QMenu* menu, const char* name, const char* caption) {
 
 Form2::Form2(Module1& module) : module_(module) {
     createMenu();
-    connect(Overlay, &QAction::triggered, this, [this] { Overlay_Click(); });
-    connect(RI_Center, &QAction::triggered, this, [this] { RI_Center_Click(); });
-    connect(RI_Scale, &QAction::triggered, this, [this] { RI_Scale_Click(); });
+    connectCommands();
 }
 
 void Form2::createMenu() {
@@ -70,14 +71,55 @@ void Form2::createMenu() {
     Usey = addItem(YUVChannels, "Usey", "Use Y (as greyscale)");
     UseU = addItem(YUVChannels, "UseU", "Use U (as greyscale)");
     UseV = addItem(YUVChannels, "UseV", "Use V (as greyscale)");
+}
 
-    // The combine, alpha, replace and channel commands come with the next
-    // piece of work; until then they show but cannot be chosen.
-    for (QAction* pending : CombineModes)
-        pending->setEnabled(false);
-    for (QAction* pending : {ReplaceAlpha, UseAsAlpha, Replacebuffer, Addred, Addgreen, Addblue,
-                             UseRed, UseGreen, UseBlue, UseHue, UseSat, UseValue, Usey, UseU, UseV})
-        pending->setEnabled(false);
+void Form2::connectCommands() {
+    connect(Overlay, &QAction::triggered, this, [this] { Overlay_Click(); });
+    connect(RI_Center, &QAction::triggered, this, [this] { RI_Center_Click(); });
+    connect(RI_Scale, &QAction::triggered, this, [this] { RI_Scale_Click(); });
+    for (QAction* mode : CombineModes)
+        connect(mode, &QAction::triggered, this, [this, mode] {
+            CombineModes_Click(static_cast<int16_t>(mode->property("Index").toInt()));
+        });
+
+    // The other commands by their items; each runs as that item's Click.
+    const auto command = [this](QAction* item, std::function<void(Module1&)> work) {
+        connect(item, &QAction::triggered, this, [this, item, work = std::move(work)] {
+            platform::runOrEnd(item->objectName() + QStringLiteral("_Click"),
+                               [&] { work(module_); });
+        });
+    };
+    command(ReplaceAlpha, [](Module1& m) { m.replaceAlpha(); });
+    command(UseAsAlpha, [](Module1& m) { m.useImageAsAlpha(); });
+    command(Replacebuffer, [](Module1& m) { m.replaceBuffer(); });
+    command(Addred, [](Module1& m) { m.addChannel(ImageChannel::Red); });
+    command(Addgreen, [](Module1& m) { m.addChannel(ImageChannel::Green); });
+    command(Addblue, [](Module1& m) { m.addChannel(ImageChannel::Blue); });
+
+    // A grey level out of range can only come from a conversion routine
+    // outside its contract: the command stops with the image as it was, and
+    // the program goes on.
+    const auto greyscale = [this, command](QAction* item, GreyComponent component) {
+        command(item, [item, component](Module1& m) {
+            try {
+                m.useAsGreyscale(component);
+            } catch (const GreyLevelError& error) {
+                platform::showMessageBox(QStringLiteral("%1: %2 The image is left as it was.")
+                                             .arg(item->text(), QString::fromUtf8(error.what())),
+                                         platform::MessageBoxButtons::Ok,
+                                         platform::MessageBoxIcon::Critical);
+            }
+        });
+    };
+    greyscale(UseRed, GreyComponent::Red);
+    greyscale(UseGreen, GreyComponent::Green);
+    greyscale(UseBlue, GreyComponent::Blue);
+    greyscale(UseHue, GreyComponent::Hue);
+    greyscale(UseSat, GreyComponent::Saturation);
+    greyscale(UseValue, GreyComponent::Value);
+    greyscale(Usey, GreyComponent::Y);
+    greyscale(UseU, GreyComponent::U);
+    greyscale(UseV, GreyComponent::V);
 }
 
 void Form2::Overlay_Click() {
@@ -90,6 +132,11 @@ void Form2::RI_Center_Click() {
 
 void Form2::RI_Scale_Click() {
     platform::runOrEnd(QStringLiteral("RI_Scale_Click"), [this] { module_.pasteScaled(); });
+}
+
+void Form2::CombineModes_Click(int16_t Index) {
+    platform::runOrEnd(QStringLiteral("CombineModes_Click"),
+                       [this, Index] { module_.combine(static_cast<int16_t>(Index - 1)); });
 }
 
 } // namespace marrowset

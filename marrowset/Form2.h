@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <array>
+#include <cstdint>
 
 class QAction;
 class QMenu;
@@ -24,10 +25,13 @@ class Form2 : public QWidget {
 public:
     explicit Form2(Module1& module);
 
-    // The menu commands of the three pastes; a failure ends the program.
+    // The menu commands; a failure ends the program, except a grey level out
+    // of range, which ends only its command with a message.
     void Overlay_Click();
     void RI_Center_Click();
     void RI_Scale_Click();
+    // Index 1 to 10: the combine mode Index - 1.
+    void CombineModes_Click(int16_t Index);
 
     QMenu* Menu = nullptr;
     QAction* Overlay = nullptr;
@@ -58,6 +62,7 @@ public:
 
 private:
     void createMenu();
+    void connectCommands();
 
     Module1& module_;
 };

@@ -2,41 +2,71 @@
 
 #include "host/ResultConversions.h"
 
+#include <array>
 #include <utility>
 #include <vector>
 
 namespace marrowset {
+namespace {
 
-host::ByteArray fetchImagePlane(host::AutomationObject& hostObject, const QString& method) {
+struct PlaneMethods {
+    const char* fetch;
+    const char* store;
+};
+
+// By ImageChannel.
+constexpr std::array<PlaneMethods, 4> kPlaneMethods{{
+    {"tal_GetRBuffer", "Tal_SetRBuffer"},
+    {"tal_GetGBuffer", "Tal_SetGBuffer"},
+    {"tal_GetBBuffer", "Tal_SetBBuffer"},
+    {"Tal_GetABuffer", "Tal_SetaBuffer"},
+}};
+
+const PlaneMethods& methodsOf(ImageChannel channel) {
+    return kPlaneMethods[static_cast<std::size_t>(channel)];
+}
+
+int32_t sizeFrom(host::AutomationObject& hostObject, const QString& method) {
+    return host::resultToInt32(method, hostObject.Invoke(method));
+}
+
+} // namespace
+
+ImageSize beginImageEdit(host::AutomationObject& hostObject) {
+    hostObject.Invoke(QStringLiteral("Tal_SaveUndo"));
+    ImageSize size;
+    size.BW = sizeFrom(hostObject, QStringLiteral("Tal_BufferWidth"));
+    size.BH = sizeFrom(hostObject, QStringLiteral("Tal_BufferHeight"));
+    return size;
+}
+
+host::ByteArray fetchImagePlane(host::AutomationObject& hostObject, ImageChannel channel) {
+    const QString method = QString::fromLatin1(methodsOf(channel).fetch);
     return host::resultToArray(method, hostObject.Invoke(method), 2);
 }
 
-void storeImagePlane(host::AutomationObject& hostObject, const QString& method,
+void storeImagePlane(host::AutomationObject& hostObject, ImageChannel channel,
                      host::ByteArray&& plane) {
-    // A plane of a large image is megabytes: it goes into the call, not a
-    // copy of it.
     std::vector<host::Variant> args;
     args.emplace_back(std::move(plane));
-    hostObject.Invoke(method, args);
+    hostObject.Invoke(QString::fromLatin1(methodsOf(channel).store), args);
 }
 
 ImageColour beginColourEdit(host::AutomationObject& hostObject) {
-    hostObject.Invoke(QStringLiteral("Tal_SaveUndo"));
+    const ImageSize size = beginImageEdit(hostObject);
     ImageColour image;
-    image.BW = host::resultToInt32(QStringLiteral("Tal_BufferWidth"),
-                                   hostObject.Invoke(QStringLiteral("Tal_BufferWidth")));
-    image.BH = host::resultToInt32(QStringLiteral("Tal_BufferHeight"),
-                                   hostObject.Invoke(QStringLiteral("Tal_BufferHeight")));
-    image.red = fetchImagePlane(hostObject, QStringLiteral("tal_GetRBuffer"));
-    image.green = fetchImagePlane(hostObject, QStringLiteral("tal_GetGBuffer"));
-    image.blue = fetchImagePlane(hostObject, QStringLiteral("tal_GetBBuffer"));
+    image.BW = size.BW;
+    image.BH = size.BH;
+    image.red = fetchImagePlane(hostObject, ImageChannel::Red);
+    image.green = fetchImagePlane(hostObject, ImageChannel::Green);
+    image.blue = fetchImagePlane(hostObject, ImageChannel::Blue);
     return image;
 }
 
 void finishColourEdit(host::AutomationObject& hostObject, ImageColour&& image) {
-    storeImagePlane(hostObject, QStringLiteral("Tal_SetRBuffer"), std::move(image.red));
-    storeImagePlane(hostObject, QStringLiteral("Tal_SetGBuffer"), std::move(image.green));
-    storeImagePlane(hostObject, QStringLiteral("Tal_SetBBuffer"), std::move(image.blue));
+    storeImagePlane(hostObject, ImageChannel::Red, std::move(image.red));
+    storeImagePlane(hostObject, ImageChannel::Green, std::move(image.green));
+    storeImagePlane(hostObject, ImageChannel::Blue, std::move(image.blue));
     hostObject.Invoke(QStringLiteral("tal_Refresh"));
 }
 

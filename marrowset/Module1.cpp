@@ -1,9 +1,12 @@
 #include "marrowset/Module1.h"
 
 #include "host/ResultConversions.h"
+#include "marrowset/AlphaCommands.h"
+#include "marrowset/Combine.h"
 #include "marrowset/Form1.h"
 #include "marrowset/Form2.h"
 #include "marrowset/Pastes.h"
+#include "marrowset/ReplaceBuffer.h"
 #include "platform/MessageBox.h"
 #include "plugin/WindowHandover.h"
 
@@ -76,6 +79,32 @@ void Module1::pasteCentred() {
 
 void Module1::pasteScaled() {
     marrowset::pasteScaled(hostObject(), held);
+}
+
+void Module1::combine(int32_t mode) {
+    if (!combineLayout)
+        throw std::logic_error("A combine ran before the load step fetched the combine table.");
+    marrowset::combine(hostObject(), held, CombineTable{combineTable, *combineLayout}, mode);
+}
+
+void Module1::replaceAlpha() {
+    marrowset::replaceAlpha(hostObject(), held);
+}
+
+void Module1::useImageAsAlpha() {
+    marrowset::useImageAsAlpha(hostObject(), held);
+}
+
+void Module1::addChannel(ImageChannel channel) {
+    marrowset::addChannel(hostObject(), held, channel);
+}
+
+void Module1::useAsGreyscale(GreyComponent component) {
+    marrowset::useAsGreyscale(hostObject(), held, component, filterRoutines);
+}
+
+void Module1::replaceBuffer() {
+    marrowset::replaceBuffer(hostObject(), held);
 }
 
 } // namespace marrowset

@@ -3,7 +3,9 @@
 #include "host/AutomationObject.h"
 #include "host/ByteArray.h"
 #include "host/CombineTableLayout.h"
+#include "marrowset/ChannelCommands.h"
 #include "marrowset/HeldBuffer.h"
+#include "marrowset/ImageEdit.h"
 #include "plugin/PluginProgram.h"
 
 #include <QString>
@@ -54,15 +56,26 @@ public:
 
     const QString& commandLine() const { return commandLine_; }
 
-    // The three pastes of the held buffer into the host's image (Pastes.h).
+    // The operations on the host's image, each applying the held buffer
+    // (Pastes.h, Combine.h, AlphaCommands.h, ChannelCommands.h,
+    // ReplaceBuffer.h). Failing host calls throw.
     void pasteOverlay();
     void pasteCentred();
     void pasteScaled();
+    // Mode 0..9; std::logic_error before the load step fetched the table.
+    void combine(int32_t mode);
+    void replaceAlpha();
+    void useImageAsAlpha();
+    void addChannel(ImageChannel channel);
+    void useAsGreyscale(GreyComponent component);
+    void replaceBuffer();
 
     HeldBuffer held;
     host::ByteArray combineTable;
     // Where the combine table's entries lie; set with the table.
     std::optional<host::CombineTableLayout> combineLayout;
+    // The filter library's conversions the greyscale commands call.
+    FilterRoutines filterRoutines = boundFilterRoutines();
 
 private:
     plugin::WindowHandover& handover_;

@@ -6,6 +6,7 @@
 #include "tests/support/FakeHost.h"
 #include "tests/support/LocalWindowHandover.h"
 #include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/QtPrinting.h"
 
 #include <QEvent>
 #include <QPointF>
