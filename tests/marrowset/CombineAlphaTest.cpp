@@ -5,26 +5,9 @@
 #include "tests/marrowset/MarrowsetTestSupport.h"
 
 #include <QAction>
-#include <functional>
-#include <optional>
 
 namespace tests {
 namespace {
-
-// What a command wrote into image sample (x, y) of `channel`; nothing where
-// the image keeps its own.
-using Written = std::function<std::optional<uint8_t>(int channel, int x, int y)>;
-
-void expectImage(const FakeImage& image, const Written& written) {
-    for (int channel = kAlpha; channel <= kBlue; ++channel)
-        for (int y = 0; y <= image.BH; ++y)
-            for (int x = 0; x <= image.BW; ++x) {
-                const std::optional<uint8_t> value = written(channel, x, y);
-                ASSERT_EQ(image.planes[channel].at(x, y),
-                          value ? *value : imageSample(channel, x, y))
-                    << "channel " << channel << " at (" << x << ", " << y << ")";
-            }
-}
 
 // The overlap of a W x H brush (columns 0..W, rows 0..H) with a BW x BH
 // image.

@@ -64,6 +64,17 @@ void FakeImage::replace(int32_t width, int32_t height) {
     }
 }
 
+void expectImage(const FakeImage& image, const Written& written) {
+    for (int channel = kAlpha; channel <= kBlue; ++channel)
+        for (int y = 0; y <= image.BH; ++y)
+            for (int x = 0; x <= image.BW; ++x) {
+                const std::optional<uint8_t> value = written(channel, x, y);
+                ASSERT_EQ(image.planes[channel].at(x, y),
+                          value ? *value : imageSample(channel, x, y))
+                    << "channel " << channel << " at (" << x << ", " << y << ")";
+            }
+}
+
 host::ByteArray scriptedCombineTable() {
     host::ByteArray table(host::combineTableDimensions());
     for (int m = 0; m < host::kCombineModes; ++m)

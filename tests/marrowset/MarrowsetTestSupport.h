@@ -11,8 +11,10 @@
 #include <QEvent>
 #include <QPointF>
 #include <QString>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 
 class QWidget;
 
@@ -60,6 +62,14 @@ public:
     int32_t BH = 0;
     host::ByteArray planes[4];
 };
+
+// What a command wrote into image sample (x, y) of `channel`; nothing where
+// the image keeps its own.
+using Written = std::function<std::optional<uint8_t>(int channel, int x, int y)>;
+
+// Checks every sample of the image's four planes, columns 0..BW and rows
+// 0..BH: what `written` says, or the image's own sample.
+void expectImage(const FakeImage& image, const Written& written);
 
 // A combine table of the host's shape whose entry (s, d, m) is
 // (s + 2 d + 3 m) mod 256.
