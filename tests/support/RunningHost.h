@@ -30,6 +30,9 @@ public:
     // The host object as a plug-in sees it, over a connection of its own.
     host::DBusAutomationObject& object() { return *object_; }
     QDBusConnection pluginConnection() const { return pluginConnection_; }
+    // The host's process id, for finding the plug-ins it started; 0 once it
+    // has ended.
+    qint64 processId() const { return process_.processId(); }
 
     // Asks the host to end as a user's SIGTERM would, and waits: its exit
     // status (RunningHostError when it crashed or never ended).

@@ -1,0 +1,242 @@
+// Marrowset's three pastes of a 1920 x 1080 held buffer onto a 3840 x 2160
+// image in a real `tallowick --headless` on a private bus, beside the six
+// plane transfers alone that each paste makes (three fetches and three
+// stores of the image's 3841 x 2161 planes) and beside each paste's walk
+// over planes already fetched; and the preview of a 3840 x 2160 held buffer
+// drawn into a 640 x 480 picture box, beside the scaler alone making the
+// same pixels.
+#include "bench/BenchmarkProgram.h"
+#include "host/MakerLibraries.h"
+#include "marrowset/ImageEdit.h"
+#include "marrowset/Module1.h"
+#include "marrowset/Pastes.h"
+#include "marrowset/Preview.h"
+#include "platform/FatalError.h"
+#include "platform/Memory.h"
+#include "platform/MessageBox.h"
+#include "platform/PictureBox.h"
+#include "plugin/DBusWindowHandover.h"
+#include "tests/support/RunningHost.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QTemporaryDir>
+#include <array>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr int kBrushWidth = 1920;
+constexpr int kBrushHeight = 1080;
+constexpr int16_t kImageWidth = 3840;
+constexpr int16_t kImageHeight = 2160;
+constexpr int kPreviewWidth = 640;
+constexpr int kPreviewHeight = 480;
+// More than the host's undo limit (16).
+constexpr int kUndoSnapshots = 20;
+
+// Set up in main, before any benchmark runs.
+marrowset::Module1* module = nullptr;
+// The failure that ended a paste, reported instead of ending the process.
+QString lastMessage;
+QString failure;
+
+// Image pixels per paste, so that results also read as pixels/s.
+void countImagePixels(benchmark::State& state) {
+    state.SetItemsProcessed(state.iterations() * int64_t{kImageWidth} * kImageHeight);
+}
+
+void paste(benchmark::State& state, void (marrowset::Module1::*pasteOnce)()) {
+    for (auto _ : state) {
+        (module->*pasteOnce)();
+        if (!failure.isEmpty()) {
+            state.SkipWithError(failure.toLocal8Bit().constData());
+            break;
+        }
+    }
+    countImagePixels(state);
+}
+
+void BM_PasteOverlay(benchmark::State& state) {
+    paste(state, &marrowset::Module1::pasteOverlay);
+}
+BENCHMARK(BM_PasteOverlay)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_PasteCentred(benchmark::State& state) {
+    paste(state, &marrowset::Module1::pasteCentred);
+}
+BENCHMARK(BM_PasteCentred)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_PasteScaled(benchmark::State& state) {
+    paste(state, &marrowset::Module1::pasteScaled);
+}
+BENCHMARK(BM_PasteScaled)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The baseline of the pastes: the image's three colour planes fetched from
+// the host and handed back, each moved into its call as the pastes do, and
+// nothing else.
+void BM_SixPlaneTransfers(benchmark::State& state) {
+    host::AutomationObject& hostObject = module->hostObject();
+    const char* getters[] = {"tal_GetRBuffer", "tal_GetGBuffer", "tal_GetBBuffer"};
+    const char* setters[] = {"Tal_SetRBuffer", "Tal_SetGBuffer", "Tal_SetBBuffer"};
+    for (auto _ : state) {
+        std::array<host::Variant, 3> planes;
+        for (std::size_t c = 0; c < planes.size(); ++c)
+            planes[c] = hostObject.Invoke(getters[c]);
+        for (std::size_t c = 0; c < planes.size(); ++c) {
+            std::vector<host::Variant> args;
+            args.emplace_back(std::move(planes[c]));
+            hostObject.Invoke(setters[c], args);
+        }
+    }
+    countImagePixels(state);
+}
+BENCHMARK(BM_SixPlaneTransfers)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The calls of a paste that move no plane: the undo snapshot, the size and
+// the redraw. Together with the six transfers, the whole of a paste's host
+// traffic.
+void BM_PasteCallsWithoutPlanes(benchmark::State& state) {
+    host::AutomationObject& hostObject = module->hostObject();
+    for (auto _ : state) {
+        hostObject.Invoke("Tal_SaveUndo");
+        benchmark::DoNotOptimize(hostObject.Invoke("Tal_BufferWidth"));
+        benchmark::DoNotOptimize(hostObject.Invoke("Tal_BufferHeight"));
+        hostObject.Invoke("tal_Refresh");
+    }
+}
+BENCHMARK(BM_PasteCallsWithoutPlanes)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Each paste's walk alone, on the image's planes fetched once.
+void walk(benchmark::State& state,
+          void (*walkOnce)(const marrowset::HeldBuffer&, marrowset::ImageColour&)) {
+    marrowset::ImageColour image = marrowset::beginColourEdit(module->hostObject());
+    for (auto _ : state) {
+        walkOnce(module->held, image);
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_WalkOverlay(benchmark::State& state) {
+    walk(state, marrowset::overlayPlanes);
+}
+BENCHMARK(BM_WalkOverlay)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_WalkCentred(benchmark::State& state) {
+    walk(state, marrowset::centrePlanes);
+}
+BENCHMARK(BM_WalkCentred)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_WalkScaled(benchmark::State& state) {
+    walk(state, marrowset::scalePlanes);
+}
+BENCHMARK(BM_WalkScaled)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A 3840 x 2160 held buffer, planes of 3841 x 2161, with samples that vary
+// in both directions and between channels.
+marrowset::HeldBuffer largeHeldBuffer() {
+    marrowset::HeldBuffer held;
+    held.W = kImageWidth;
+    held.H = kImageHeight;
+    host::ByteArray* planes[] = {&held.alpha, &held.red, &held.green, &held.blue};
+    for (int c = 0; c < 4; ++c) {
+        *planes[c] = host::ByteArray::plane(held.W + 1, held.H + 1);
+        for (int32_t y = 0; y <= held.H; ++y) {
+            uint8_t* row = planes[c]->data() + static_cast<std::size_t>(y) * (held.W + 1);
+            for (int32_t x = 0; x <= held.W; ++x)
+                row[x] = static_cast<uint8_t>(x * (c + 1) + y * 3);
+        }
+    }
+    return held;
+}
+
+void BM_DisplayBrushPreview(benchmark::State& state) {
+    const marrowset::HeldBuffer held = largeHeldBuffer();
+    platform::PictureBox preview;
+    preview.resize(kPreviewWidth, kPreviewHeight);
+    for (auto _ : state) {
+        marrowset::drawHeldBuffer(preview, held);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kPreviewWidth * kPreviewHeight);
+}
+BENCHMARK(BM_DisplayBrushPreview)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The baseline of the preview: the maker's scaler alone, from the same
+// planes into a 640 x 480 pixel buffer, without the checks around it or the
+// copy into the picture box.
+void BM_ScalerAlone(benchmark::State& state) {
+    const marrowset::HeldBuffer held = largeHeldBuffer();
+    std::vector<uint32_t> pixels(std::size_t{kPreviewWidth} * kPreviewHeight);
+    for (auto _ : state) {
+        host::z_scale_to_dib(held.red.data(), held.green.data(), held.blue.data(), pixels.data(),
+                             held.W + 1, held.H + 1, kPreviewWidth, kPreviewHeight, kPreviewWidth);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kPreviewWidth * kPreviewHeight);
+}
+BENCHMARK(BM_ScalerAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The brush picture: opaque, a different colour in every channel and
+// direction, so that no paste copies runs of equal bytes.
+bool writeBrushPicture(const QString& path) {
+    QImage picture(kBrushWidth, kBrushHeight, QImage::Format_ARGB32);
+    for (int y = 0; y < kBrushHeight; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < kBrushWidth; ++x)
+            row[x] = qRgba(x & 0xFF, y & 0xFF, (x + y) & 0xFF, 255);
+    }
+    return picture.save(path);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    platform::keepFreedMemoryForReuse();
+    bench::preferOffscreenPlatform();
+    QApplication application(argc, argv);
+    if (!bench::readBenchmarkFlags(argc, argv))
+        return 1;
+
+    // A message box would otherwise wait for a user, and a failed paste
+    // would end the process before the benchmark could report it.
+    platform::ScopedMessageBoxResponder answerOk([](const platform::MessageBoxRequest& request) {
+        lastMessage = request.text;
+        return platform::MessageBoxAnswer::Ok;
+    });
+    platform::ScopedExitHandler recordFailure([](int) { failure = lastMessage; });
+
+    QTemporaryDir folder;
+    const QString brushPath = folder.filePath("brush.png");
+    if (!folder.isValid() || !writeBrushPicture(brushPath)) {
+        std::fprintf(stderr, "The brush picture cannot be written.\n");
+        return 1;
+    }
+    tests::PrivateBus bus;
+    tests::RunningHost runningHost(bus, {"--brush", brushPath});
+    runningHost.object().Invoke("Tal_NewBuffer", {kImageWidth, kImageHeight});
+
+    plugin::DBusWindowHandover handover(runningHost.pluginConnection());
+    marrowset::Module1 pasting(handover, QString());
+    const plugin::StartUpOutcome outcome =
+        pasting.startUp([&] { return host::connectToHost(runningHost.pluginConnection()); });
+    if (outcome != plugin::StartUpOutcome::WindowsOpen || !failure.isEmpty() ||
+        pasting.held.W != kBrushWidth || pasting.held.H != kBrushHeight ||
+        !pasting.held.hasPlanes()) {
+        std::fprintf(stderr, "The start-up did not hold the %d x %d brush: %s\n", kBrushWidth,
+                     kBrushHeight, qPrintable(failure));
+        return 1;
+    }
+    // Every paste leaves an undo snapshot of the whole image in the host,
+    // which keeps a bounded number of them. Filled to that bound first, the
+    // history is in its steady state from the first benchmark on (each new
+    // snapshot replaces the oldest), whatever the order the benchmarks run in.
+    for (int snapshot = 0; snapshot < kUndoSnapshots; ++snapshot)
+        runningHost.object().Invoke("Tal_SaveUndo");
+    module = &pasting;
+
+    return bench::runSelectedBenchmarks();
+}
