@@ -2,11 +2,17 @@
 // image in a real `tallowick --headless` on a private bus, beside the six
 // plane transfers alone that each paste makes (three fetches and three
 // stores of the image's 3841 x 2161 planes) and beside each paste's walk
-// over planes already fetched; and the preview of a 3840 x 2160 held buffer
+// over planes already fetched; the preview of a 3840 x 2160 held buffer
 // drawn into a 640 x 480 picture box, beside the scaler alone making the
-// same pixels.
+// same pixels; and the commands that apply a 3840 x 2160 held buffer to the
+// image of the same size: a combine (beside the six transfers), "Use hue"
+// (beside its RGB_To_HSV calls alone) and "Replace existing image" (beside
+// the four stores of the held planes alone).
 #include "bench/BenchmarkProgram.h"
 #include "host/MakerLibraries.h"
+#include "host/ResultConversions.h"
+#include "marrowset/ChannelCommands.h"
+#include "marrowset/Combine.h"
 #include "marrowset/ImageEdit.h"
 #include "marrowset/Module1.h"
 #include "marrowset/Pastes.h"
@@ -24,6 +30,7 @@
 #include <array>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <exception>
 #include <utility>
 #include <vector>
 
@@ -49,15 +56,26 @@ void countImagePixels(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * int64_t{kImageWidth} * kImageHeight);
 }
 
-void paste(benchmark::State& state, void (marrowset::Module1::*pasteOnce)()) {
+// Runs one of the module's commands per iteration. A failing host call
+// throws out of the module's routines; it is reported like a failure that
+// would have ended the program.
+template <typename Command> void runCommand(benchmark::State& state, Command commandOnce) {
     for (auto _ : state) {
-        (module->*pasteOnce)();
+        try {
+            commandOnce();
+        } catch (const std::exception& error) {
+            failure = QString::fromUtf8(error.what());
+        }
         if (!failure.isEmpty()) {
             state.SkipWithError(failure.toLocal8Bit().constData());
             break;
         }
     }
     countImagePixels(state);
+}
+
+void paste(benchmark::State& state, void (marrowset::Module1::*pasteOnce)()) {
+    runCommand(state, [pasteOnce] { (module->*pasteOnce)(); });
 }
 
 void BM_PasteOverlay(benchmark::State& state) {
@@ -179,6 +197,127 @@ void BM_ScalerAlone(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kPreviewWidth * kPreviewHeight);
 }
 BENCHMARK(BM_ScalerAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The commands below apply a held buffer as large as the image. The module
+// holds the host's 1920 x 1080 brush; for the length of one benchmark it
+// holds a 3840 x 2160 buffer in its place, whose size matches the image's,
+// so that the walks cover the whole image and replacing the image makes no
+// new one.
+class LargeHeldBufferInPlace {
+public:
+    LargeHeldBufferInPlace() { std::swap(module->held, large()); }
+    ~LargeHeldBufferInPlace() { std::swap(module->held, large()); }
+    LargeHeldBufferInPlace(const LargeHeldBufferInPlace&) = delete;
+    LargeHeldBufferInPlace& operator=(const LargeHeldBufferInPlace&) = delete;
+
+private:
+    static marrowset::HeldBuffer& large() {
+        static marrowset::HeldBuffer held = largeHeldBuffer();
+        return held;
+    }
+};
+
+// Subtract (mode 1), whose table look-ups cost what every mode's do. Beside
+// BM_SixPlaneTransfers, the transfers it makes.
+void BM_CombineWholeImage(benchmark::State& state) {
+    const LargeHeldBufferInPlace inPlace;
+    runCommand(state, [] { module->combine(1); });
+}
+BENCHMARK(BM_CombineWholeImage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_UseHueWholeImage(benchmark::State& state) {
+    const LargeHeldBufferInPlace inPlace;
+    runCommand(state, [] { module->useAsGreyscale(marrowset::GreyComponent::Hue); });
+}
+BENCHMARK(BM_UseHueWholeImage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The two walks alone, on the image's planes fetched once: what each command
+// adds to its host traffic.
+void BM_WalkCombine(benchmark::State& state) {
+    const LargeHeldBufferInPlace inPlace;
+    walk(state, [](const marrowset::HeldBuffer& held, marrowset::ImageColour& image) {
+        marrowset::combinePlanes(held, image, {module->combineTable, *module->combineLayout}, 1);
+    });
+}
+BENCHMARK(BM_WalkCombine)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_WalkHue(benchmark::State& state) {
+    const LargeHeldBufferInPlace inPlace;
+    walk(state, [](const marrowset::HeldBuffer& held, marrowset::ImageColour& image) {
+        marrowset::greyscalePlanes(held, image, marrowset::GreyComponent::Hue,
+                                   module->filterRoutines);
+    });
+}
+BENCHMARK(BM_WalkHue)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The baseline of "Use hue": one RGB_To_HSV call per pixel the command
+// converts, the image's 3840 x 2160, with the same inputs (each byte as a
+// single-precision fraction of 255) through the same bound pointer, and
+// nothing else.
+void BM_RgbToHsvCallsAlone(benchmark::State& state) {
+    const LargeHeldBufferInPlace inPlace;
+    const marrowset::HeldBuffer& held = module->held;
+    std::array<float, 256> fraction{};
+    for (std::size_t value = 0; value < fraction.size(); ++value)
+        fraction[value] = static_cast<float>(static_cast<double>(value) / 255.0);
+    const auto convert = host::RGB_To_HSV.pointer();
+    const std::size_t stride = static_cast<std::size_t>(held.W) + 1;
+    // The routine is called through a pointer into another library, so no
+    // call can be left out however its results are used.
+    for (auto _ : state) {
+        for (int32_t y = 0; y < kImageHeight; ++y) {
+            const std::size_t row = static_cast<std::size_t>(y) * stride;
+            const uint8_t* r = held.red.data() + row;
+            const uint8_t* g = held.green.data() + row;
+            const uint8_t* b = held.blue.data() + row;
+            for (int32_t x = 0; x < kImageWidth; ++x) {
+                float hue = 0.0f;
+                float saturation = 0.0f;
+                float value = 0.0f;
+                convert(fraction[r[x]], fraction[g[x]], fraction[b[x]], &hue, &saturation, &value);
+            }
+        }
+    }
+    countImagePixels(state);
+}
+BENCHMARK(BM_RgbToHsvCallsAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// "Replace existing image", answered OK, on an image already of the held
+// buffer's size: no new image is made, and the image stays 3840 x 2160.
+void BM_ReplaceImageOfTheSameSize(benchmark::State& state) {
+    const LargeHeldBufferInPlace inPlace;
+    runCommand(state, [] { module->replaceBuffer(); });
+    host::AutomationObject& hostObject = module->hostObject();
+    if (host::resultToInt32("Tal_BufferWidth", hostObject.Invoke("Tal_BufferWidth")) !=
+            kImageWidth ||
+        host::resultToInt32("Tal_BufferHeight", hostObject.Invoke("Tal_BufferHeight")) !=
+            kImageHeight)
+        state.SkipWithError("The replaced image is no longer 3840 x 2160.");
+}
+BENCHMARK(BM_ReplaceImageOfTheSameSize)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The baseline of the replace: the four held planes stored into the image,
+// alpha, red, green, blue, each moved into its call and back as the command
+// hands them over, and nothing else.
+void BM_FourHeldPlaneStores(benchmark::State& state) {
+    const LargeHeldBufferInPlace inPlace;
+    host::AutomationObject& hostObject = module->hostObject();
+    marrowset::HeldBuffer& held = module->held;
+    const std::pair<const char*, host::ByteArray*> stores[] = {{"Tal_SetaBuffer", &held.alpha},
+                                                               {"Tal_SetRBuffer", &held.red},
+                                                               {"Tal_SetGBuffer", &held.green},
+                                                               {"Tal_SetBBuffer", &held.blue}};
+    for (auto _ : state) {
+        for (const auto& [setter, plane] : stores) {
+            std::vector<host::Variant> args;
+            args.emplace_back(std::move(*plane));
+            hostObject.Invoke(setter, args);
+            *plane = std::move(std::get<host::ByteArray>(args.front()));
+        }
+    }
+    countImagePixels(state);
+}
+BENCHMARK(BM_FourHeldPlaneStores)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The brush picture: opaque, a different colour in every channel and
 // direction, so that no paste copies runs of equal bytes.
