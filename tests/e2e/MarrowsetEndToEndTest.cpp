@@ -372,8 +372,8 @@ const PaletteColour kPalette[] = {
 constexpr int kPaletteBrushWidth = 9;
 constexpr int kPaletteBrushHeight = 7;
 
-// Every palette colour in every column and row; alpha varies, and no
-// greyscale command may take it.
+// Every palette colour in each row, the colours shifting by two from row to
+// row; alpha varies, and no greyscale command may take it.
 const PaletteColour& paletteAt(int x, int y) {
     return kPalette[(x + 2 * y) % std::size(kPalette)];
 }
