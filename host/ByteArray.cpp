@@ -58,10 +58,18 @@ ByteArray::ByteArray(const ByteArray& other)
 }
 
 ByteArray& ByteArray::operator=(const ByteArray& other) {
-    if (this != &other) {
-        ByteArray copy(other);
-        *this = std::move(copy);
+    if (this == &other)
+        return *this;
+    // Storage of the same size is reused: its pages are already mapped,
+    // where fresh ones would each cost a fault on first touch.
+    if (bytes_.size() == other.bytes_.size()) {
+        dimensions_ = other.dimensions_;
+        if (!bytes_.empty())
+            std::memcpy(bytes_.data(), other.bytes_.data(), bytes_.size());
+        return *this;
     }
+    ByteArray copy(other);
+    *this = std::move(copy);
     return *this;
 }
 

@@ -28,8 +28,13 @@ void combinePlanes(const HeldBuffer& held, ImageColour& image, const CombineTabl
     const uint8_t* slice = table.entries.data() + table.layout.sliceOffset(mode);
     const std::size_t stride = table.layout.valueStride();
     const auto lookUp = [slice, stride](std::size_t count, const uint8_t* brush, uint8_t* target) {
+        // Locals, not the closure's members: a byte stored through `target`
+        // could otherwise be the closure itself, and the compiler would
+        // reload both after every store.
+        const uint8_t* const entries = slice;
+        const std::size_t step = stride;
         for (std::size_t i = 0; i < count; ++i)
-            target[i] = slice[brush[i] + stride * target[i]];
+            target[i] = entries[brush[i] + step * target[i]];
     };
     forEachRow(region, lookUp, held.red, image.red);
     forEachRow(region, lookUp, held.green, image.green);

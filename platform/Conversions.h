@@ -27,8 +27,11 @@ uint8_t toByte(double value);
 inline uint8_t roundToByteHalfEven(double value) {
     const int whole = static_cast<int>(value);
     const double fraction = value - whole;
-    const bool up = fraction > 0.5 || (fraction == 0.5 && (whole & 1) != 0);
-    return static_cast<uint8_t>(whole + (up ? 1 : 0));
+    // Bitwise, not short-circuit: pixel data decides, and branches on it
+    // would be mispredicted half the time.
+    const int up =
+        static_cast<int>(fraction > 0.5) | (static_cast<int>(fraction == 0.5) & (whole & 1));
+    return static_cast<uint8_t>(whole + up);
 }
 
 // The low 16 bits of a whole number, as a signed 16-bit value: the one place

@@ -155,9 +155,18 @@ void HostModel::setSecondaryColour(Rgb colour) {
 }
 
 void HostModel::saveUndo() {
-    undo_.push_back(Snapshot{currentDocument_, currentFrame_, currentFrame()});
-    while (undo_.size() > kUndoLimit)
-        undo_.pop_front();
+    if (undo_.size() < kUndoLimit) {
+        undo_.push_back(Snapshot{currentDocument_, currentFrame_, currentFrame()});
+        return;
+    }
+    // The history is full: the oldest snapshot makes room, and its planes
+    // take the new one in place when the sizes agree.
+    Snapshot recycled = std::move(undo_.front());
+    undo_.pop_front();
+    recycled.document = currentDocument_;
+    recycled.frame = currentFrame_;
+    recycled.planes = currentFrame();
+    undo_.push_back(std::move(recycled));
 }
 
 bool HostModel::undo() {
@@ -179,9 +188,14 @@ void HostModel::initMarquee() {
     const std::size_t stride = frame.stride();
     const int32_t width = frame.width();
     int64_t count = 0;
-    for (int32_t y = 0; y < frame.height(); ++y, row += stride)
+    for (int32_t y = 0; y < frame.height(); ++y, row += stride) {
+        // A narrow counter per row lets the loop run on whole vectors of
+        // bytes; a row holds fewer than 2^31 of them.
+        uint32_t inRow = 0;
         for (int32_t x = 0; x < width; ++x)
-            count += row[x] != 0;
+            inRow += row[x] != 0 ? 1u : 0u;
+        count += inRow;
+    }
     marqueePixels_ = count;
 }
 

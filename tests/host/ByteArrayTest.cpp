@@ -102,4 +102,21 @@ TEST(ByteArrayChecks, IndexesOutsideTheBoundsAreRefused) {
     EXPECT_THROW(constant.at(kMax, 0), ByteArrayError);
 }
 
+TEST(ByteArrayCopies, AssignmentTakesBoundsAndBytesWhateverTheStorageBefore) {
+    ByteArray source({{1, 3}, {0, 2}});
+    for (std::size_t i = 0; i < source.size(); ++i)
+        source.data()[i] = static_cast<uint8_t>(10 + i);
+    // The same number of bytes under other bounds, in place; and another
+    // number of bytes.
+    ByteArray sameSize = ByteArray::plane(2, 3);
+    ByteArray otherSize = ByteArray::plane(4, 4);
+    sameSize = source;
+    otherSize = source;
+    EXPECT_EQ(sameSize, source);
+    EXPECT_EQ(otherSize, source);
+    EXPECT_EQ(sameSize.at(3, 1), 15);
+    source.at(1, 0) = 0;
+    EXPECT_EQ(sameSize.at(1, 0), 10);
+}
+
 } // namespace

@@ -53,6 +53,15 @@ TEST(ToByte, RoundsAndRefusesOutsideTheRange) {
     EXPECT_THROW(toByte(-0.6), OverflowError);
 }
 
+TEST(RoundToByteHalfEven, AgreesWithTheCheckedConversionOverTheByteRange) {
+    // Every half and quarter from 0 to 255.25: the pixel loops' rounding
+    // must be the checked one's.
+    for (int quarters = 0; quarters <= 4 * 255 + 1; ++quarters) {
+        const double value = quarters / 4.0;
+        EXPECT_EQ(platform::roundToByteHalfEven(value), platform::toByte(value)) << value;
+    }
+}
+
 TEST(Conversions, NotANumberAndInfinityAreOverflows) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
