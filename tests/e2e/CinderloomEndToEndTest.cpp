@@ -14,6 +14,7 @@
 #include "platform/PictureBox.h"
 #include "platform/Random.h"
 #include "plugin/DBusWindowHandover.h"
+#include "tests/support/HostTrace.h"
 #include "tests/support/RunningHost.h"
 
 #include <QCheckBox>
@@ -29,23 +30,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct TraceLine {
-    QString method;
-    QJsonArray args;
-};
-
-std::vector<TraceLine> readTrace(const QString& path) {
-    QFile trace(path);
-    if (!trace.open(QIODevice::ReadOnly))
-        return {};
-    std::vector<TraceLine> lines;
-    for (const QByteArray& line : trace.readAll().trimmed().split('\n')) {
-        const QJsonObject call = QJsonDocument::fromJson(line).object();
-        lines.push_back({call["method"].toString(), call["args"].toArray()});
-    }
-    return lines;
-}
 
 // The demo animation's 12 frames, retrieved one after the other.
 QStringList expectedStartUpCalls() {
@@ -99,9 +83,9 @@ TEST(CinderloomEndToEnd, StartsUpRetrievesTheDemoAndHandsOverBothWindows) {
     }
     QDir::setCurrent(startDirectory);
 
-    const std::vector<TraceLine> trace = readTrace(tracePath);
+    const std::vector<tests::TraceLine> trace = tests::readTrace(tracePath);
     QStringList methods;
-    for (const TraceLine& line : trace)
+    for (const tests::TraceLine& line : trace)
         methods << line.method;
     const qsizetype first = methods.indexOf("Tal_GetAppDir");
     ASSERT_GE(first, 0) << methods.join(' ').toStdString();
@@ -112,7 +96,7 @@ TEST(CinderloomEndToEnd, StartsUpRetrievesTheDemoAndHandsOverBothWindows) {
 
     // Both windows travel as references to this process's objects, with 0.
     const QString ownName = host.pluginConnection().baseService();
-    for (const TraceLine& line : trace) {
+    for (const tests::TraceLine& line : trace) {
         if (line.method != "Tal_SendFormObject")
             continue;
         EXPECT_EQ(line.args[0].toObject()["service"].toString(), ownName);

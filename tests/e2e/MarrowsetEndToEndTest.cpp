@@ -13,6 +13,7 @@
 #include "platform/FatalError.h"
 #include "platform/MessageBox.h"
 #include "plugin/DBusWindowHandover.h"
+#include "tests/support/HostTrace.h"
 #include "tests/support/RunningHost.h"
 
 #include <QAction>
@@ -463,34 +464,13 @@ TEST(MarrowsetEndToEnd, ReplacesTheImageByTheBrushOnlyWhenConfirmed) {
     EXPECT_FALSE(QFile::exists(frame(5)));
 }
 
-struct TraceLine {
-    QString method;
-    QJsonArray args;
-};
-
-// The trace as far as it is written; a line still being written is skipped.
-std::vector<TraceLine> readTrace(const QString& path) {
-    QFile trace(path);
-    if (!trace.open(QIODevice::ReadOnly))
-        return {};
-    std::vector<TraceLine> lines;
-    for (const QByteArray& line : trace.readAll().split('\n')) {
-        const QJsonDocument parsed = QJsonDocument::fromJson(line);
-        if (!parsed.isObject())
-            continue;
-        const QJsonObject call = parsed.object();
-        lines.push_back({call["method"].toString(), call["args"].toArray()});
-    }
-    return lines;
-}
-
 std::string asText(const QJsonArray& args) {
     return QJsonDocument(args).toJson(QJsonDocument::Compact).toStdString();
 }
 
-std::optional<TraceLine> lastCallOf(const QString& tracePath, const QString& method) {
-    std::optional<TraceLine> found;
-    for (TraceLine& line : readTrace(tracePath))
+std::optional<tests::TraceLine> lastCallOf(const QString& tracePath, const QString& method) {
+    std::optional<tests::TraceLine> found;
+    for (tests::TraceLine& line : tests::readTrace(tracePath))
         if (line.method == method)
             found = std::move(line);
     return found;
@@ -537,7 +517,7 @@ TEST(MarrowsetEndToEnd, TheProgramPicksForTheHostAndEndsWithItWhenAskedToStop) {
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return lastCallOf(tracePath, "tal_initluts").has_value(); }, 30000))
         << host.standardError().toStdString();
-    const std::optional<TraceLine> handedOver = lastCallOf(tracePath, "Tal_SendFormObject");
+    const std::optional<tests::TraceLine> handedOver = lastCallOf(tracePath, "Tal_SendFormObject");
     ASSERT_TRUE(handedOver.has_value());
     const QJsonObject reference = handedOver->args[0].toObject();
     host::DBusAutomationObject window(
