@@ -9,6 +9,7 @@
 // (beside its RGB_To_HSV calls alone) and "Replace existing image" (beside
 // the four stores of the held planes alone).
 #include "bench/BenchmarkProgram.h"
+#include "bench/RecordedFailures.h"
 #include "host/MakerLibraries.h"
 #include "host/ResultConversions.h"
 #include "marrowset/ChannelCommands.h"
@@ -47,9 +48,7 @@ constexpr int kUndoSnapshots = 20;
 
 // Set up in main, before any benchmark runs.
 marrowset::Module1* module = nullptr;
-// The failure that ended a paste, reported instead of ending the process.
-QString lastMessage;
-QString failure;
+bench::RecordedFailures* failures = nullptr;
 
 // Image pixels per paste, so that results also read as pixels/s.
 void countImagePixels(benchmark::State& state) {
@@ -64,12 +63,10 @@ template <typename Command> void runCommand(benchmark::State& state, Command com
         try {
             commandOnce();
         } catch (const std::exception& error) {
-            failure = QString::fromUtf8(error.what());
+            failures->record(QString::fromUtf8(error.what()));
         }
-        if (!failure.isEmpty()) {
-            state.SkipWithError(failure.toLocal8Bit().constData());
+        if (failures->skipped(state))
             break;
-        }
     }
     countImagePixels(state);
 }
@@ -342,11 +339,8 @@ int main(int argc, char** argv) {
 
     // A message box would otherwise wait for a user, and a failed paste
     // would end the process before the benchmark could report it.
-    platform::ScopedMessageBoxResponder answerOk([](const platform::MessageBoxRequest& request) {
-        lastMessage = request.text;
-        return platform::MessageBoxAnswer::Ok;
-    });
-    platform::ScopedExitHandler recordFailure([](int) { failure = lastMessage; });
+    bench::RecordedFailures recorded;
+    failures = &recorded;
 
     QTemporaryDir folder;
     const QString brushPath = folder.filePath("brush.png");
@@ -362,11 +356,11 @@ int main(int argc, char** argv) {
     marrowset::Module1 pasting(handover, QString());
     const plugin::StartUpOutcome outcome =
         pasting.startUp([&] { return host::connectToHost(runningHost.pluginConnection()); });
-    if (outcome != plugin::StartUpOutcome::WindowsOpen || !failure.isEmpty() ||
+    if (outcome != plugin::StartUpOutcome::WindowsOpen || !recorded.failure().isEmpty() ||
         pasting.held.W != kBrushWidth || pasting.held.H != kBrushHeight ||
         !pasting.held.hasPlanes()) {
         std::fprintf(stderr, "The start-up did not hold the %d x %d brush: %s\n", kBrushWidth,
-                     kBrushHeight, qPrintable(failure));
+                     kBrushHeight, qPrintable(recorded.failure()));
         return 1;
     }
     // Every paste leaves an undo snapshot of the whole image in the host,

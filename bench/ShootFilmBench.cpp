@@ -5,6 +5,7 @@
 // close one, so each benchmark runs a fixed, small number of shots. Items are
 // film slots, each one host frame.
 #include "bench/BenchmarkProgram.h"
+#include "bench/RecordedFailures.h"
 #include "cinderloom/CLOptions.h"
 #include "cinderloom/Cinderloom.h"
 #include "cinderloom/Module1.h"
@@ -37,10 +38,7 @@ constexpr int kSize = 4;
 
 // Set up in main, before any benchmark runs.
 cinderloom::Module1* module = nullptr;
-// The text of the last message box, and the failure that ended a shot,
-// reported instead of ending the process.
-QString lastMessage;
-QString failure;
+bench::RecordedFailures* failures = nullptr;
 
 // Distinct samples in every cell and channel, so that the wiggle moves
 // something other than flat white.
@@ -70,10 +68,8 @@ void shootFilm(benchmark::State& state, bool wiggle) {
     window.VX_DropSlider2->setValue(kSize);
     for (auto _ : state) {
         window.vx_button2_Click();
-        if (!failure.isEmpty()) {
-            state.SkipWithError(failure.toLocal8Bit().constData());
+        if (failures->skipped(state))
             break;
-        }
     }
     state.SetItemsProcessed(state.iterations() * kFilmLength);
 }
@@ -99,13 +95,8 @@ int main(int argc, char** argv) {
 
     // A message box would otherwise wait for a user, and a failed shot would
     // end the process before the benchmark could report it.
-    platform::ScopedMessageBoxResponder answerOk([](const platform::MessageBoxRequest& request) {
-        lastMessage = request.text;
-        return request.buttons == platform::MessageBoxButtons::YesNo
-                   ? platform::MessageBoxAnswer::Yes
-                   : platform::MessageBoxAnswer::Ok;
-    });
-    platform::ScopedExitHandler recordFailure([](int) { failure = lastMessage; });
+    bench::RecordedFailures recorded;
+    failures = &recorded;
 
     tests::PrivateBus bus;
     tests::RunningHost runningHost(bus, {"--no-brush"});
