@@ -31,6 +31,14 @@ class AutomationObject {
 public:
     virtual ~AutomationObject() = default;
     virtual Variant Invoke(const QString& method, const std::vector<Variant>& args = {}) = 0;
+    // A call that crossed the bus from `caller`, the sender's unique bus
+    // name. An object that keeps state per caller overrides it; the rest serve
+    // it as any other call.
+    virtual Variant InvokeFrom(const QString& caller, const QString& method,
+                               const std::vector<Variant>& args) {
+        (void)caller;
+        return Invoke(method, args);
+    }
 };
 
 } // namespace host

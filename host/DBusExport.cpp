@@ -61,7 +61,7 @@ private:
         }
         Variant result;
         try {
-            result = object_.Invoke(call.method, call.args);
+            result = object_.InvokeFrom(message.service(), call.method, call.args);
         } catch (const HostCallError& error) {
             // The caller names the method itself; repeat it only when the
             // failure is about another one.

@@ -118,16 +118,27 @@ std::unique_ptr<TracingObject> TracingObject::toFile(host::AutomationObject& inn
     return std::make_unique<TracingObject>(inner, std::move(file));
 }
 
-host::Variant TracingObject::Invoke(const QString& method, const std::vector<host::Variant>& args) {
+template <typename Call>
+host::Variant TracingObject::traced(const QString& method, const std::vector<host::Variant>& args,
+                                    Call&& call) {
     host::Variant result;
     try {
-        result = inner_.Invoke(method, args);
+        result = call();
     } catch (const std::exception& error) {
         write(traceLine(method, args, QString::fromStdString(error.what())));
         throw;
     }
     write(traceLine(method, args, std::nullopt));
     return result;
+}
+
+host::Variant TracingObject::Invoke(const QString& method, const std::vector<host::Variant>& args) {
+    return traced(method, args, [&] { return inner_.Invoke(method, args); });
+}
+
+host::Variant TracingObject::InvokeFrom(const QString& caller, const QString& method,
+                                        const std::vector<host::Variant>& args) {
+    return traced(method, args, [&] { return inner_.InvokeFrom(caller, method, args); });
 }
 
 void TracingObject::write(const QByteArray& line) {

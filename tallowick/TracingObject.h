@@ -40,8 +40,14 @@ public:
 
     host::Variant Invoke(const QString& method,
                          const std::vector<host::Variant>& args = {}) override;
+    host::Variant InvokeFrom(const QString& caller, const QString& method,
+                             const std::vector<host::Variant>& args) override;
 
 private:
+    template <typename Call>
+    host::Variant traced(const QString& method, const std::vector<host::Variant>& args,
+                         Call&& call);
+
     void write(const QByteArray& line);
 
     host::AutomationObject& inner_;
