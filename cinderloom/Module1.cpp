@@ -12,6 +12,7 @@
 #include <QDir>
 #include <array>
 #include <cstring>
+#include <new>
 
 namespace cinderloom {
 namespace {
@@ -91,12 +92,12 @@ void Module1::sendFormObject(host::AutomationObject& window) {
 
 void Module1::RetrieveFrames() {
     host::AutomationObject& hostCalls = hostObject();
-    width = host::resultToInt32(QStringLiteral("tal_BufferWidth"),
-                                hostCalls.Invoke(QStringLiteral("tal_BufferWidth")));
-    height = host::resultToInt32(QStringLiteral("tal_BufferHeight"),
-                                 hostCalls.Invoke(QStringLiteral("tal_BufferHeight")));
-    cellCount = host::resultToInt32(QStringLiteral("tal_GetTotalFrames"),
-                                    hostCalls.Invoke(QStringLiteral("tal_GetTotalFrames")));
+    width = host::resultToSize(QStringLiteral("tal_BufferWidth"),
+                               hostCalls.Invoke(QStringLiteral("tal_BufferWidth")));
+    height = host::resultToSize(QStringLiteral("tal_BufferHeight"),
+                                hostCalls.Invoke(QStringLiteral("tal_BufferHeight")));
+    cellCount = host::resultToSize(QStringLiteral("tal_GetTotalFrames"),
+                                   hostCalls.Invoke(QStringLiteral("tal_GetTotalFrames")));
 
     const platform::HourglassGuard hourglass;
     try {
@@ -119,7 +120,7 @@ void Module1::RetrieveFrames() {
     const int64_t rows = int64_t{height} + 1;
     if (!cells.hasExtents(columns, rows, cellCount)) {
         cells = CellStore();
-        cells = CellStore(columns, rows, cellCount);
+        cells = storeFor(columns, rows, cellCount);
     }
     const double percentPerFrame = 100.0 / cellCount;
     for (int32_t frame = 0; frame < cellCount; ++frame) {
@@ -129,6 +130,28 @@ void Module1::RetrieveFrames() {
 
     hostCalls.Invoke(QStringLiteral("Tal_GotoFrame"), {int16_t{0}});
     hostCalls.Invoke(QStringLiteral("tal_StatusClose"));
+}
+
+CellStore Module1::storeFor(int64_t columns, int64_t rows, int32_t frames) const {
+    // The sizes came from three calls; a store they make too large to hold
+    // is reported as their result, not as a failure of its own.
+    const auto tooLarge = [&](const QString& reason) {
+        return CellStoreError(
+            QStringLiteral("tal_BufferWidth, tal_BufferHeight and tal_GetTotalFrames gave %1 "
+                           "frames of %2 x %3 pixels, which cannot be held: %4")
+                .arg(frames)
+                .arg(width)
+                .arg(height)
+                .arg(reason)
+                .toStdString());
+    };
+    try {
+        return CellStore(columns, rows, frames);
+    } catch (const CellStoreError& error) {
+        throw tooLarge(QString::fromUtf8(error.what()));
+    } catch (const std::bad_alloc&) {
+        throw tooLarge(QStringLiteral("out of memory"));
+    }
 }
 
 void Module1::copyFrame(int32_t frame) {

@@ -85,6 +85,9 @@ private:
     // Tal_SendFormObject with the window's reference and the 16-bit 0.
     void sendFormObject(host::AutomationObject& window);
     void copyFrame(int32_t frame);
+    // The store for `frames` cells of the given extents; CellStoreError
+    // naming the host calls the sizes came from when it cannot be held.
+    CellStore storeFor(int64_t columns, int64_t rows, int32_t frames) const;
 
     plugin::WindowHandover& handover_;
     std::unique_ptr<host::AutomationObject> hostObject_;

@@ -36,6 +36,16 @@ int32_t resultToInt32(const QString& method, const Variant& result) {
     refuse(method, QStringLiteral("a number"), typeName(result));
 }
 
+int32_t resultToSize(const QString& method, const Variant& result) {
+    const int32_t size = resultToInt32(method, result);
+    if (size < 0)
+        throw ResultValueError(QStringLiteral("%1: returned %2; a size or count cannot be negative")
+                                   .arg(method)
+                                   .arg(size)
+                                   .toStdString());
+    return size;
+}
+
 namespace {
 
 ByteArray arrayOf(const QString& method, Variant&& result, const QString& expected,

@@ -22,6 +22,18 @@ public:
 // other type (Empty, String, Byte(), Object) is a ResultTypeError.
 int32_t resultToInt32(const QString& method, const Variant& result);
 
+// A number result of the right type that the caller still cannot use; the
+// message names the method and the value.
+class ResultValueError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A width, height or count: resultToInt32, and a ResultValueError for a
+// negative value, so that a bad size is refused where it arrives and not
+// where it is first used.
+int32_t resultToSize(const QString& method, const Variant& result);
+
 // A byte array result of `rank` dimensions, whatever its bounds, moved out of
 // the variant. Anything else is a ResultTypeError naming what arrived.
 ByteArray resultToArray(const QString& method, Variant&& result, int rank);

@@ -114,8 +114,8 @@ void Form1::Form_Load() {
 
 void Form1::fetchBrush() {
     host::AutomationObject& hostObject = module_.hostObject();
-    const auto number = [&hostObject](const QString& method) {
-        return host::resultToInt32(method, hostObject.Invoke(method));
+    const auto size = [&hostObject](const QString& method) {
+        return host::resultToSize(method, hostObject.Invoke(method));
     };
     const auto plane = [&hostObject](const QString& method) {
         return host::resultToArray(method, hostObject.Invoke(method), 2);
@@ -123,8 +123,8 @@ void Form1::fetchBrush() {
     // Built aside and put in place whole, so that W and H always describe
     // the planes held with them.
     HeldBuffer brush;
-    brush.W = number(QStringLiteral("Tal_GetBrushWidth"));
-    brush.H = number(QStringLiteral("Tal_GetBrushHeight"));
+    brush.W = size(QStringLiteral("Tal_GetBrushWidth"));
+    brush.H = size(QStringLiteral("Tal_GetBrushHeight"));
     brush.alpha = plane(QStringLiteral("Tal_GetbrushABuffer"));
     brush.red = plane(QStringLiteral("tal_GetbrushRBuffer"));
     brush.green = plane(QStringLiteral("tal_GetbrushGBuffer"));

@@ -26,18 +26,21 @@ const PlaneMethods& methodsOf(ImageChannel channel) {
     return kPlaneMethods[static_cast<std::size_t>(channel)];
 }
 
-int32_t sizeFrom(host::AutomationObject& hostObject, const QString& method) {
-    return host::resultToInt32(method, hostObject.Invoke(method));
-}
-
 } // namespace
 
 ImageSize beginImageEdit(host::AutomationObject& hostObject) {
     hostObject.Invoke(QStringLiteral("Tal_SaveUndo"));
-    ImageSize size;
-    size.BW = sizeFrom(hostObject, QStringLiteral("Tal_BufferWidth"));
-    size.BH = sizeFrom(hostObject, QStringLiteral("Tal_BufferHeight"));
-    return size;
+    return currentImageSize(hostObject);
+}
+
+ImageSize currentImageSize(host::AutomationObject& hostObject) {
+    const auto size = [&hostObject](const QString& method) {
+        return host::resultToSize(method, hostObject.Invoke(method));
+    };
+    ImageSize image;
+    image.BW = size(QStringLiteral("Tal_BufferWidth"));
+    image.BH = size(QStringLiteral("Tal_BufferHeight"));
+    return image;
 }
 
 host::ByteArray fetchImagePlane(host::AutomationObject& hostObject, ImageChannel channel) {

@@ -29,9 +29,13 @@ struct ImageColour {
 // The start of every command that changes the image: the host's undo
 // snapshot of the unchanged image (Tal_SaveUndo), then the image's width and
 // height. A failing call, or a result of another type, throws
-// (host::HostCallError, host::ResultTypeError, platform::OverflowError)
+// (host::HostCallError, host::ResultTypeError, host::ResultValueError,
+// platform::OverflowError)
 // naming the method; the snapshot may have been taken by then.
 ImageSize beginImageEdit(host::AutomationObject& hostObject);
+// The image's size alone (Tal_BufferWidth, Tal_BufferHeight); a negative one
+// is a host::ResultValueError naming the call.
+ImageSize currentImageSize(host::AutomationObject& hostObject);
 
 // One plane of the host's image, any two-dimensional byte array.
 host::ByteArray fetchImagePlane(host::AutomationObject& hostObject, ImageChannel channel);

@@ -1,6 +1,6 @@
 #include "marrowset/ReplaceBuffer.h"
 
-#include "host/ResultConversions.h"
+#include "marrowset/ImageEdit.h"
 #include "platform/Conversions.h"
 #include "platform/MessageBox.h"
 
@@ -27,10 +27,6 @@ void storeHeldPlane(host::AutomationObject& hostObject, const QString& method,
     takeBack();
 }
 
-int32_t sizeFrom(host::AutomationObject& hostObject, const QString& method) {
-    return host::resultToInt32(method, hostObject.Invoke(method));
-}
-
 } // namespace
 
 void replaceBuffer(host::AutomationObject& hostObject, HeldBuffer& held) {
@@ -49,9 +45,8 @@ void replaceBuffer(host::AutomationObject& hostObject, HeldBuffer& held) {
     if (answer != platform::MessageBoxAnswer::Ok)
         return;
 
-    const int32_t width = sizeFrom(hostObject, QStringLiteral("Tal_BufferWidth"));
-    const int32_t height = sizeFrom(hostObject, QStringLiteral("Tal_BufferHeight"));
-    if (width != held.W || height != held.H)
+    const ImageSize image = currentImageSize(hostObject);
+    if (image.BW != held.W || image.BH != held.H)
         hostObject.Invoke(QStringLiteral("Tal_NewBuffer"),
                           {platform::toInt16(held.W), platform::toInt16(held.H)});
     hostObject.Invoke(QStringLiteral("Tal_SaveUndo"));

@@ -108,6 +108,33 @@ TEST_F(CinderloomTest, APlaneThatDoesNotCoverTheFrameIsAnErrorNamingMethodAndSiz
     EXPECT_THROW(module->RetrieveFrames(), host::ResultTypeError);
 }
 
+TEST_F(CinderloomTest, SizesFromTheHostAreRefusedWhereTheyArriveNamingTheCall) {
+    startUp();
+    const auto refusalOf = [this](int32_t width, int32_t height, int32_t frames) {
+        scriptAnimation(fake(), width, height, frames);
+        try {
+            module->RetrieveFrames();
+        } catch (const std::exception& error) {
+            return std::string(error.what());
+        }
+        return std::string("accepted");
+    };
+    EXPECT_EQ(refusalOf(-1, 2, 3),
+              "tal_BufferWidth: returned -1; a size or count cannot be negative");
+    EXPECT_EQ(refusalOf(3, -4, 3),
+              "tal_BufferHeight: returned -4; a size or count cannot be negative");
+    EXPECT_EQ(refusalOf(3, 2, -2),
+              "tal_GetTotalFrames: returned -2; a size or count cannot be negative");
+    // Sizes that each pass but together make a store no machine can address.
+    const std::string tooLarge = refusalOf(2147483646, 2147483646, 2147483646);
+    EXPECT_EQ(tooLarge.rfind("tal_BufferWidth, tal_BufferHeight and tal_GetTotalFrames gave "
+                             "2147483646 frames of 2147483646 x 2147483646 pixels, which cannot "
+                             "be held: ",
+                             0),
+              0u)
+        << tooLarge;
+}
+
 TEST(CellStore, RefusesNegativeOrUnaddressableExtents) {
     EXPECT_THROW(cinderloom::CellStore(-1, 2, 2), cinderloom::CellStoreError);
     EXPECT_THROW(cinderloom::CellStore(int64_t{1} << 31, int64_t{1} << 31, int64_t{1} << 31),

@@ -62,6 +62,20 @@ TEST(ResultToInt32, OtherTypesNameMethodAndType) {
     check(host::ObjectRef{}, "Object");
 }
 
+TEST(ResultToSize, RefusesANegativeSizeNamingTheCallAndTheValue) {
+    EXPECT_EQ(host::resultToSize("tal_GetTotalFrames", int16_t{0}), 0);
+    EXPECT_EQ(host::resultToSize("tal_GetTotalFrames", 2.5), 2);
+    try {
+        host::resultToSize("tal_BufferWidth", int32_t{-4});
+        FAIL() << "a negative width was taken";
+    } catch (const host::ResultValueError& error) {
+        EXPECT_STREQ(error.what(), "tal_BufferWidth: returned -4; a size or count cannot be "
+                                   "negative");
+    }
+    // True is -1 by the automation convention, so it is no size either.
+    EXPECT_THROW(host::resultToSize("Tal_BufferHeight", true), host::ResultValueError);
+}
+
 TEST(ResultToPlane, TakesTheArrayWhole) {
     ByteArray plane = ByteArray::plane(3, 2);
     plane.at(2, 1) = 200;
