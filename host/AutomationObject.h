@@ -3,6 +3,8 @@
 #include "host/Variant.h"
 
 #include <QString>
+#include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,6 +24,14 @@ private:
     QString reason_;
 };
 
+// What an object takes from one call that crossed the bus, settled before
+// any argument is read.
+struct CallAdmission {
+    // The most bytes a byte array argument may hold; a larger one is refused
+    // without its memory being read.
+    std::size_t maxByteArrayBytes = SIZE_MAX;
+};
+
 // An object whose methods are called by name at run time with variant
 // arguments: the host's automation object, and the windows a program hands
 // to the host. Implementations match names without regard to case and throw
@@ -38,6 +48,15 @@ public:
                                const std::vector<Variant>& args) {
         (void)caller;
         return Invoke(method, args);
+    }
+    // Asked for a call from `caller` before its `argumentCount` arguments
+    // are read. Throws HostCallError for a call the object refuses whatever
+    // its arguments (an unknown method, a wrong count), so that such a call
+    // costs nothing; the default takes any call.
+    virtual CallAdmission admit(const QString& caller, const QString& method,
+                                std::size_t argumentCount) {
+        (void)caller, (void)method, (void)argumentCount;
+        return {};
     }
 };
 

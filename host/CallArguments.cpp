@@ -23,12 +23,16 @@ namespace {
 
 } // namespace
 
-void expectCount(const QString& method, const Args& args, std::size_t count) {
-    if (args.size() != count)
+void expectCount(const QString& method, std::size_t given, std::size_t count) {
+    if (given != count)
         throw host::HostCallError(method, QStringLiteral("expected %1 argument%2, got %3")
                                               .arg(count)
                                               .arg(count == 1 ? "" : "s")
-                                              .arg(args.size()));
+                                              .arg(given));
+}
+
+void expectCount(const QString& method, const Args& args, std::size_t count) {
+    expectCount(method, args.size(), count);
 }
 
 double number(const QString& method, const Args& args, std::size_t index, const QString& role) {

@@ -17,6 +17,8 @@ namespace host::arguments {
 using Args = std::vector<host::Variant>;
 
 void expectCount(const QString& method, const Args& args, std::size_t count);
+// The same check before the arguments are read, from their number alone.
+void expectCount(const QString& method, std::size_t given, std::size_t count);
 
 // A 16-bit, 32-bit or floating number, the latter rounded half to even into
 // the 32-bit range. Booleans, text and the rest are refused.

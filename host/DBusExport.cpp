@@ -7,6 +7,7 @@
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <utility>
@@ -19,7 +20,8 @@ namespace dbus {
 // to the thread this QObject lives on, which is the thread that exported it.
 class InvokeAdaptor final : public QDBusVirtualObject {
 public:
-    explicit InvokeAdaptor(AutomationObject& object) : object_(object) {}
+    InvokeAdaptor(AutomationObject& object, std::size_t maxByteArrayBytes)
+        : object_(object), maxByteArrayBytes_(maxByteArrayBytes) {}
 
     QString introspect(const QString&) const override {
         return QStringLiteral("<interface name=\"%1\">"
@@ -52,16 +54,29 @@ public:
 
 private:
     QDBusMessage answerTo(const QDBusMessage& message) {
+        const QString caller = message.service();
         ReceivedCall call;
         try {
-            call = readCall(message);
+            call = receiveCall(message);
         } catch (const WireError& error) {
             return message.createErrorReply(QDBusError::InvalidArgs,
                                             QString::fromUtf8(error.what()));
         }
+        // A call is settled as far as it can be before its arguments are
+        // read, and then read only as far as the object takes it.
+        std::vector<Variant> args;
         Variant result;
         try {
-            result = object_.InvokeFrom(message.service(), call.method, call.args);
+            const CallAdmission admission =
+                object_.admit(caller, call.method, static_cast<std::size_t>(call.values.size()));
+            try {
+                args =
+                    readArguments(call, std::min(admission.maxByteArrayBytes, maxByteArrayBytes_));
+            } catch (const WireError& error) {
+                return message.createErrorReply(QDBusError::InvalidArgs,
+                                                QString::fromUtf8(error.what()));
+            }
+            result = object_.InvokeFrom(caller, call.method, args);
         } catch (const HostCallError& error) {
             // The caller names the method itself; repeat it only when the
             // failure is about another one.
@@ -85,6 +100,7 @@ private:
     }
 
     AutomationObject& object_;
+    std::size_t maxByteArrayBytes_;
 };
 
 } // namespace dbus
@@ -122,14 +138,14 @@ void ObjectExport::remove() noexcept {
 }
 
 ObjectExport exportObject(const QDBusConnection& connection, AutomationObject& object,
-                          const QString& path) {
+                          const QString& path, std::size_t maxByteArrayBytes) {
     dbus::registerWireTypes();
     if (!connection.isConnected())
         throw ExportError(QStringLiteral("Cannot export an object at %1: the connection is not "
                                          "connected (%2)")
                               .arg(path, connection.lastError().message())
                               .toStdString());
-    auto adaptor = std::make_unique<dbus::InvokeAdaptor>(object);
+    auto adaptor = std::make_unique<dbus::InvokeAdaptor>(object, maxByteArrayBytes);
     if (!QDBusConnection(connection)
              .registerVirtualObject(path, adaptor.get(), QDBusConnection::SingleNode))
         throw ExportError(QStringLiteral("Cannot export an object at %1 on %2: the path is "
@@ -142,7 +158,7 @@ ObjectExport exportObject(const QDBusConnection& connection, AutomationObject& o
 
 ObjectExport exportWindow(const QDBusConnection& connection, AutomationObject& window) {
     static std::atomic<int> lastWindow{0};
-    return exportObject(connection, window, QStringLiteral("/windows/%1").arg(++lastWindow));
+    return exportObject(connection, window, QStringLiteral("/windows/%1").arg(++lastWindow), 0);
 }
 
 ServedHostObject::ServedHostObject(const QDBusConnection& connection, AutomationObject& host)

@@ -4,6 +4,8 @@
 
 #include <QDBusConnection>
 #include <QString>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 
@@ -39,7 +41,8 @@ public:
     const ObjectRef& reference() const { return reference_; }
 
 private:
-    friend ObjectExport exportObject(const QDBusConnection&, AutomationObject&, const QString&);
+    friend ObjectExport exportObject(const QDBusConnection&, AutomationObject&, const QString&,
+                                     std::size_t);
     ObjectExport(QDBusConnection connection, std::unique_ptr<dbus::InvokeAdaptor> adaptor,
                  ObjectRef reference);
     void remove() noexcept;
@@ -49,11 +52,15 @@ private:
     ObjectRef reference_;
 };
 
-// Exports `object` at `path` on `connection`. ExportError when the connection
-// is not connected, the path is invalid or already in use.
+// Exports `object` at `path` on `connection`; no byte array argument larger
+// than `maxByteArrayBytes` is read, whatever the object admits. ExportError
+// when the connection is not connected, the path is invalid or already in
+// use.
 ObjectExport exportObject(const QDBusConnection& connection, AutomationObject& object,
-                          const QString& path);
-// Exports a window of this program at a path of its own, "/windows/N".
+                          const QString& path, std::size_t maxByteArrayBytes = SIZE_MAX);
+// Exports a window of this program at a path of its own, "/windows/N". The
+// host calls windows with numbers, text and objects only, so a byte array
+// sent to one is refused unread.
 ObjectExport exportWindow(const QDBusConnection& connection, AutomationObject& window);
 
 // The host's side: its automation object exported at "/Tallowick_Class" and

@@ -16,8 +16,9 @@ namespace {
 }
 
 // Calls that stay within one connection keep their values as they were
-// built; calls that crossed the bus arrive marshalled.
-std::optional<WireValues> wireValuesIn(const QVariant& argument) {
+// built; calls that crossed the bus arrive marshalled, and are read up to
+// one value more than `limit`.
+std::optional<WireValues> wireValuesIn(const QVariant& argument, qsizetype limit) {
     if (argument.metaType() == QMetaType::fromType<WireValues>())
         return argument.value<WireValues>();
     if (argument.metaType() != QMetaType::fromType<QDBusArgument>())
@@ -25,9 +26,7 @@ std::optional<WireValues> wireValuesIn(const QVariant& argument) {
     const auto marshalled = argument.value<QDBusArgument>();
     if (marshalled.currentSignature() != kReplySignature)
         return std::nullopt;
-    WireValues values;
-    marshalled >> values;
-    return values;
+    return readValues(marshalled, limit);
 }
 
 QString signatureOf(const QDBusMessage& message) {
@@ -36,12 +35,13 @@ QString signatureOf(const QDBusMessage& message) {
                : QLatin1Char('\'') + message.signature() + QLatin1Char('\'');
 }
 
-std::vector<Variant> fromWireList(const WireValues& values, const QString& what) {
+std::vector<Variant> fromWireList(const WireValues& values, const QString& what,
+                                  std::size_t maxByteArrayBytes) {
     std::vector<Variant> variants;
     variants.reserve(static_cast<std::size_t>(values.size()));
     for (qsizetype i = 0; i < values.size(); ++i) {
         try {
-            variants.push_back(fromWire(values[i]));
+            variants.push_back(fromWire(values[i], maxByteArrayBytes));
         } catch (const WireError& error) {
             refuse(QStringLiteral("%1 %2: %3")
                        .arg(what)
@@ -81,16 +81,23 @@ QDBusMessage invokeCall(const ObjectRef& target, const QString& method,
     return call;
 }
 
-ReceivedCall readCall(const QDBusMessage& call) {
+ReceivedCall receiveCall(const QDBusMessage& call) {
     const QList<QVariant> arguments = call.arguments();
     std::optional<WireValues> values;
     if (arguments.size() == 2 && arguments[0].metaType() == QMetaType::fromType<QString>())
-        values = wireValuesIn(arguments[1]);
+        values = wireValuesIn(arguments[1], kMaxArguments);
     if (!values)
         refuse(QStringLiteral("Invoke takes a method name and a list of values (D-Bus signature "
                               "'%1'), not %2")
                    .arg(kCallSignature, signatureOf(call)));
-    return ReceivedCall{arguments[0].toString(), fromWireList(*values, QStringLiteral("argument"))};
+    if (values->size() > kMaxArguments)
+        refuse(QStringLiteral("a call carries at most %1 values; this one carries more")
+                   .arg(kMaxArguments));
+    return ReceivedCall{arguments[0].toString(), std::move(*values)};
+}
+
+std::vector<Variant> readArguments(const ReceivedCall& call, std::size_t maxByteArrayBytes) {
+    return fromWireList(call.values, QStringLiteral("argument"), maxByteArrayBytes);
 }
 
 QDBusMessage replyTo(const QDBusMessage& call, const Variant& result) {
@@ -104,14 +111,13 @@ Variant resultOf(const QDBusMessage& reply) {
     const QList<QVariant> arguments = reply.arguments();
     std::optional<WireValues> values;
     if (arguments.size() == 1)
-        values = wireValuesIn(arguments[0]);
+        values = wireValuesIn(arguments[0], 1);
     if (!values)
         refuse(QStringLiteral("the reply is not a list of values (D-Bus signature '%1') but %2")
                    .arg(kReplySignature, signatureOf(reply)));
     if (values->size() > 1)
-        refuse(QStringLiteral("the reply holds %1 values, at most one was expected")
-                   .arg(values->size()));
-    std::vector<Variant> result = fromWireList(*values, QStringLiteral("result"));
+        refuse(QStringLiteral("the reply holds more than one value; at most one was expected"));
+    std::vector<Variant> result = fromWireList(*values, QStringLiteral("result"), SIZE_MAX);
     if (result.empty())
         return Empty{};
     // Moved, not copied: a result may be a whole plane.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/DBusWire.h"
 #include "host/Variant.h"
 
 #include <QDBusMessage>
@@ -15,13 +16,18 @@ namespace host::dbus {
 QDBusMessage invokeCall(const ObjectRef& target, const QString& method,
                         const std::vector<Variant>& args);
 
-// A received Invoke call, read: WireError for a call of the wrong signature or
-// an argument that cannot be read.
+// A received Invoke call whose arguments are not read yet, so that the
+// receiver can refuse the call, or limit what it reads, first.
 struct ReceivedCall {
     QString method;
-    std::vector<Variant> args;
+    WireValues values;
 };
-ReceivedCall readCall(const QDBusMessage& call);
+// WireError for a call of the wrong signature or of more than kMaxArguments
+// values.
+ReceivedCall receiveCall(const QDBusMessage& call);
+// The call's arguments; WireError naming the argument that cannot be read,
+// among them a byte array larger than `maxByteArrayBytes`.
+std::vector<Variant> readArguments(const ReceivedCall& call, std::size_t maxByteArrayBytes);
 
 // The reply to `call` carrying `result`; WireError for a result that cannot
 // cross.

@@ -33,7 +33,17 @@ QDBusArgument& operator<<(QDBusArgument& argument, const WireByteArray& array) {
 
 const QDBusArgument& operator>>(const QDBusArgument& argument, WireByteArray& array) {
     argument.beginStructure();
-    argument >> array.bounds >> array.memory;
+    // A peer may send any number of dimensions; leaving the array early is
+    // safe, as entering it already moved past it.
+    array.bounds.clear();
+    argument.beginArray();
+    while (!argument.atEnd() && array.bounds.size() <= kMaxDimensions) {
+        WireDimension dimension;
+        argument >> dimension;
+        array.bounds.append(dimension);
+    }
+    argument.endArray();
+    argument >> array.memory;
     argument.endStructure();
     return argument;
 }
@@ -180,7 +190,10 @@ template <typename T> const T& contentAs(const WireValue& value, WireTag tag) {
     return *static_cast<const T*>(value.content.constData());
 }
 
-ByteArray byteArrayFrom(const WireByteArray& wire) {
+ByteArray byteArrayFrom(const WireByteArray& wire, std::size_t maxBytes) {
+    if (wire.bounds.size() > kMaxDimensions)
+        refuse(QStringLiteral("A byte array has at most %1 dimensions; this one has more")
+                   .arg(kMaxDimensions));
     std::vector<Dimension> dimensions;
     for (const WireDimension& d : wire.bounds)
         dimensions.push_back({d.lower, d.count});
@@ -193,6 +206,11 @@ ByteArray byteArrayFrom(const WireByteArray& wire) {
             return ByteArray();
         }
         const std::size_t size = ByteArray::sizeOf(dimensions);
+        if (size > maxBytes)
+            refuse(QStringLiteral("Byte array %1: %2 bytes, more than the %3 this call takes")
+                       .arg(bounds)
+                       .arg(size)
+                       .arg(maxBytes));
         const int fd = wire.memory.fileDescriptor();
         checkSealedMemory(fd, size);
         return ByteArray::filledBy(std::move(dimensions), [fd](uint8_t* bytes, std::size_t count) {
@@ -246,7 +264,19 @@ WireValue toWire(const Variant& value) {
     return WireValue{static_cast<uint8_t>(tag), std::move(content)};
 }
 
-Variant fromWire(const WireValue& value) {
+WireValues readValues(const QDBusArgument& list, qsizetype limit) {
+    WireValues values;
+    list.beginArray();
+    while (!list.atEnd() && values.size() <= limit) {
+        WireValue value;
+        list >> value;
+        values.append(std::move(value));
+    }
+    list.endArray();
+    return values;
+}
+
+Variant fromWire(const WireValue& value, std::size_t maxByteArrayBytes) {
     if (value.tag > static_cast<uint8_t>(WireTag::Object))
         refuse(QStringLiteral("Unknown type tag %1").arg(value.tag));
     const auto tag = static_cast<WireTag>(value.tag);
@@ -265,7 +295,7 @@ Variant fromWire(const WireValue& value) {
     case WireTag::Boolean:
         return contentAs<bool>(value, tag);
     case WireTag::ByteArray:
-        return byteArrayFrom(contentAs<WireByteArray>(value, tag));
+        return byteArrayFrom(contentAs<WireByteArray>(value, tag), maxByteArrayBytes);
     case WireTag::Object: {
         const WireObjectRef& reference = contentAs<WireObjectRef>(value, tag);
         return ObjectRef{reference.service, reference.path.path(), nullptr};

@@ -61,6 +61,13 @@ inline constexpr QLatin1StringView kHostPath{"/Tallowick_Class"};
 // against a peer that hangs.
 inline constexpr int kCallTimeoutMs = 5 * 60 * 1000;
 
+// Decoding stops at these, so that neither a received call nor the error about
+// it grows with what a peer sends: a byte array has at most three dimensions,
+// and a call carries at most a handful of values (the host's methods take up
+// to three).
+inline constexpr int kMaxDimensions = 3;
+inline constexpr int kMaxArguments = 16;
+
 enum class WireTag : uint8_t { Empty, Integer, Long, Double, String, Boolean, ByteArray, Object };
 
 struct WireDimension {
@@ -68,6 +75,8 @@ struct WireDimension {
     int32_t count = 0;
 };
 
+// Received bounds stop after kMaxDimensions + 1 entries, enough for fromWire
+// to refuse them without reading the rest.
 struct WireByteArray {
     QList<WireDimension> bounds;
     QDBusUnixFileDescriptor memory;
@@ -113,8 +122,14 @@ void registerWireTypes();
 // cannot be created.
 WireValue toWire(const Variant& value);
 // WireError names what is wrong: an unknown tag, content of the wrong type,
-// bounds out of range, shared memory of the wrong size or not sealed.
-Variant fromWire(const WireValue& value);
+// bounds out of range, shared memory of the wrong size or not sealed, or a
+// byte array of more than `maxByteArrayBytes` bytes, which is refused before
+// any of its memory is read.
+Variant fromWire(const WireValue& value, std::size_t maxByteArrayBytes = SIZE_MAX);
+
+// Reads a received list of values, stopping after `limit` + 1 of them: the
+// caller refuses a list longer than `limit` without it being read whole.
+WireValues readValues(const QDBusArgument& list, qsizetype limit);
 
 } // namespace host::dbus
 

@@ -23,7 +23,6 @@ host::ByteArray copyOf(const host::ByteArray& source) {
 }
 
 Rgb colourArguments(const QString& method, const Args& args) {
-    expectCount(method, args, 3);
     return Rgb{
         static_cast<uint8_t>(wholeNumberIn(method, args, 0, QStringLiteral("red"), 0, 255)),
         static_cast<uint8_t>(wholeNumberIn(method, args, 1, QStringLiteral("green"), 0, 255)),
@@ -35,60 +34,74 @@ Rgb colourArguments(const QString& method, const Args& args) {
 HostObject::HostObject(HostModel& model, WindowCaller& windows)
     : model_(model), windows_(windows) {}
 
-const QHash<QString, HostObject::Handler>& HostObject::handlers() {
-    static const QHash<QString, Handler> table = [] {
-        const std::pair<const char*, Handler> entries[] = {
-            {"Tal_GetAppDir", &HostObject::getAppDir},
-            {"Tal_SendFormObject", &HostObject::sendFormObject},
-            {"Tal_WallpaperFilename", &HostObject::wallpaperFilename},
-            {"Tal_BufferWidth", &HostObject::bufferWidth},
-            {"Tal_BufferHeight", &HostObject::bufferHeight},
-            {"tal_GetRBuffer", &HostObject::getPlane<Channel::Red>},
-            {"tal_GetGBuffer", &HostObject::getPlane<Channel::Green>},
-            {"tal_GetBBuffer", &HostObject::getPlane<Channel::Blue>},
-            {"Tal_GetABuffer", &HostObject::getPlane<Channel::Alpha>},
-            {"Tal_SetRBuffer", &HostObject::setPlane<Channel::Red>},
-            {"Tal_SetGBuffer", &HostObject::setPlane<Channel::Green>},
-            {"Tal_SetBBuffer", &HostObject::setPlane<Channel::Blue>},
-            {"Tal_SetaBuffer", &HostObject::setPlane<Channel::Alpha>},
-            {"Tal_NewBuffer", &HostObject::newBuffer},
-            {"Tal_SaveUndo", &HostObject::saveUndo},
-            {"tal_Refresh", &HostObject::refresh},
-            {"Tal_Initmarquee", &HostObject::initMarquee},
-            {"tal_alphaon", &HostObject::alphaOn},
-            {"tal_setPrimaryColor", &HostObject::setPrimaryColor},
-            {"tal_setSecondaryColor", &HostObject::setSecondaryColor},
-            {"tal_initluts", &HostObject::initLuts},
-            {"Tal_GetBrushWidth", &HostObject::brushWidth},
-            {"Tal_GetBrushHeight", &HostObject::brushHeight},
-            {"Tal_GetbrushABuffer", &HostObject::getBrushPlane<Channel::Alpha>},
-            {"tal_GetbrushRBuffer", &HostObject::getBrushPlane<Channel::Red>},
-            {"tal_GetbrushGBuffer", &HostObject::getBrushPlane<Channel::Green>},
-            {"tal_GetbrushBBuffer", &HostObject::getBrushPlane<Channel::Blue>},
-            {"tal_GetTotalFrames", &HostObject::totalFrames},
-            {"Tal_GotoFrameAdv", &HostObject::gotoFrameAdv},
-            {"Tal_GotoFrame", &HostObject::gotoFrame},
-            {"tal_CreateAnimAdv", &HostObject::createAnimAdv},
-            {"tal_StatusOpen", &HostObject::statusOpen},
-            {"tal_Status", &HostObject::status},
-            {"tal_StatusClose", &HostObject::statusClose},
+const QHash<QString, HostObject::Entry>& HostObject::entries() {
+    static const QHash<QString, Entry> table = [] {
+        constexpr bool plane = true;
+        const std::pair<const char*, Entry> rows[] = {
+            {"Tal_GetAppDir", {&HostObject::getAppDir, 0}},
+            {"Tal_SendFormObject", {&HostObject::sendFormObject, 2}},
+            {"Tal_WallpaperFilename", {&HostObject::wallpaperFilename, 0}},
+            {"Tal_BufferWidth", {&HostObject::bufferWidth, 0}},
+            {"Tal_BufferHeight", {&HostObject::bufferHeight, 0}},
+            {"tal_GetRBuffer", {&HostObject::getPlane<Channel::Red>, 0}},
+            {"tal_GetGBuffer", {&HostObject::getPlane<Channel::Green>, 0}},
+            {"tal_GetBBuffer", {&HostObject::getPlane<Channel::Blue>, 0}},
+            {"Tal_GetABuffer", {&HostObject::getPlane<Channel::Alpha>, 0}},
+            {"Tal_SetRBuffer", {&HostObject::setPlane<Channel::Red>, 1, plane}},
+            {"Tal_SetGBuffer", {&HostObject::setPlane<Channel::Green>, 1, plane}},
+            {"Tal_SetBBuffer", {&HostObject::setPlane<Channel::Blue>, 1, plane}},
+            {"Tal_SetaBuffer", {&HostObject::setPlane<Channel::Alpha>, 1, plane}},
+            {"Tal_NewBuffer", {&HostObject::newBuffer, 2}},
+            {"Tal_SaveUndo", {&HostObject::saveUndo, 0}},
+            {"tal_Refresh", {&HostObject::refresh, 0}},
+            {"Tal_Initmarquee", {&HostObject::initMarquee, 0}},
+            {"tal_alphaon", {&HostObject::alphaOn, 0}},
+            {"tal_setPrimaryColor", {&HostObject::setPrimaryColor, 3}},
+            {"tal_setSecondaryColor", {&HostObject::setSecondaryColor, 3}},
+            {"tal_initluts", {&HostObject::initLuts, 0}},
+            {"Tal_GetBrushWidth", {&HostObject::brushWidth, 0}},
+            {"Tal_GetBrushHeight", {&HostObject::brushHeight, 0}},
+            {"Tal_GetbrushABuffer", {&HostObject::getBrushPlane<Channel::Alpha>, 0}},
+            {"tal_GetbrushRBuffer", {&HostObject::getBrushPlane<Channel::Red>, 0}},
+            {"tal_GetbrushGBuffer", {&HostObject::getBrushPlane<Channel::Green>, 0}},
+            {"tal_GetbrushBBuffer", {&HostObject::getBrushPlane<Channel::Blue>, 0}},
+            {"tal_GetTotalFrames", {&HostObject::totalFrames, 0}},
+            {"Tal_GotoFrameAdv", {&HostObject::gotoFrameAdv, 2}},
+            {"Tal_GotoFrame", {&HostObject::gotoFrame, 1}},
+            {"tal_CreateAnimAdv", {&HostObject::createAnimAdv, 2}},
+            {"tal_StatusOpen", {&HostObject::statusOpen, 1}},
+            {"tal_Status", {&HostObject::status, 1}},
+            {"tal_StatusClose", {&HostObject::statusClose, 0}},
         };
-        QHash<QString, Handler> byName;
-        for (const auto& [name, handler] : entries)
-            byName.insert(QString::fromLatin1(name).toCaseFolded(), handler);
+        QHash<QString, Entry> byName;
+        for (const auto& [name, entry] : rows)
+            byName.insert(QString::fromLatin1(name).toCaseFolded(), entry);
         return byName;
     }();
     return table;
 }
 
-host::Variant HostObject::Invoke(const QString& method, const std::vector<host::Variant>& args) {
-    const auto found = handlers().constFind(method.toCaseFolded());
-    if (found == handlers().constEnd())
+const HostObject::Entry& HostObject::entryFor(const QString& method, std::size_t argumentCount) {
+    const auto found = entries().constFind(method.toCaseFolded());
+    if (found == entries().constEnd())
         throw host::HostCallError(method, QStringLiteral("unknown method"));
+    expectCount(method, argumentCount, found->argumentCount);
+    return *found;
+}
+
+host::CallAdmission HostObject::admit(const QString& caller, const QString& method,
+                                      std::size_t argumentCount) {
+    (void)caller;
+    const Entry& entry = entryFor(method, argumentCount);
+    return host::CallAdmission{entry.takesPlane ? model_.currentFrame().largestPlaneTaken() : 0};
+}
+
+host::Variant HostObject::Invoke(const QString& method, const std::vector<host::Variant>& args) {
+    const Entry& entry = entryFor(method, args.size());
     // The model's own refusals (a frame out of range, a plane of the wrong
     // size, memory it cannot get) become errors of the call that asked.
     try {
-        return (this->*found.value())(method, args);
+        return (this->*entry.handler)(method, args);
     } catch (const host::HostCallError&) {
         throw;
     } catch (const std::bad_alloc&) {
@@ -98,13 +111,11 @@ host::Variant HostObject::Invoke(const QString& method, const std::vector<host::
     }
 }
 
-host::Variant HostObject::getAppDir(const QString& method, const Args& args) {
-    expectCount(method, args, 0);
+host::Variant HostObject::getAppDir(const QString&, const Args&) {
     return model_.appDir();
 }
 
 host::Variant HostObject::sendFormObject(const QString& method, const Args& args) {
-    expectCount(method, args, 2);
     const host::ObjectRef& window = object(method, args, 0, QStringLiteral("window"));
     wholeNumberIn(method, args, 1, QStringLiteral("mode"), 0, 0);
     model_.holdWindow(window);
@@ -112,62 +123,51 @@ host::Variant HostObject::sendFormObject(const QString& method, const Args& args
     return host::Empty{};
 }
 
-host::Variant HostObject::wallpaperFilename(const QString& method, const Args& args) {
-    expectCount(method, args, 0);
+host::Variant HostObject::wallpaperFilename(const QString&, const Args&) {
     return model_.wallpaperFileName();
 }
 
-host::Variant HostObject::bufferWidth(const QString& method, const Args& args) {
-    expectCount(method, args, 0);
+host::Variant HostObject::bufferWidth(const QString&, const Args&) {
     return model_.currentDocument().width();
 }
 
-host::Variant HostObject::bufferHeight(const QString& method, const Args& args) {
-    expectCount(method, args, 0);
+host::Variant HostObject::bufferHeight(const QString&, const Args&) {
     return model_.currentDocument().height();
 }
 
-template <Channel channel>
-host::Variant HostObject::getPlane(const QString& method, const Args& args) {
-    expectCount(method, args, 0);
+template <Channel channel> host::Variant HostObject::getPlane(const QString&, const Args&) {
     return copyOf(model_.currentPlane(channel));
 }
 
 template <Channel channel>
 host::Variant HostObject::setPlane(const QString& method, const Args& args) {
-    expectCount(method, args, 1);
     model_.replaceCurrentPlane(channel, byteArray(method, args, 0, QStringLiteral("plane")));
     return host::Empty{};
 }
 
 host::Variant HostObject::newBuffer(const QString& method, const Args& args) {
-    expectCount(method, args, 2);
     const int32_t width = wholeNumber(method, args, 0, QStringLiteral("width"));
     const int32_t height = wholeNumber(method, args, 1, QStringLiteral("height"));
     model_.createStill(width, height);
     return host::Empty{};
 }
 
-host::Variant HostObject::saveUndo(const QString& method, const Args& args) {
-    expectCount(method, args, 0);
+host::Variant HostObject::saveUndo(const QString&, const Args&) {
     model_.saveUndo();
     return host::Empty{};
 }
 
-host::Variant HostObject::refresh(const QString& method, const Args& args) {
-    expectCount(method, args, 0);
+host::Variant HostObject::refresh(const QString&, const Args&) {
     model_.requestRefresh();
     return host::Empty{};
 }
 
-host::Variant HostObject::initMarquee(const QString& method, const Args& args) {
-    expectCount(method, args, 0);
+host::Variant HostObject::initMarquee(const QString&, const Args&) {
     model_.initMarquee();
     return host::Empty{};
 }
 
-host::Variant HostObject::alphaOn(const QString& method, const Args& args) {
-    expectCount(method, args, 0);
+host::Variant HostObject::alphaOn(const QString&, const Args&) {
     model_.switchAlphaOn();
     return host::Empty{};
 }
@@ -182,37 +182,31 @@ host::Variant HostObject::setSecondaryColor(const QString& method, const Args& a
     return host::Empty{};
 }
 
-host::Variant HostObject::initLuts(const QString& method, const Args& args) {
-    expectCount(method, args, 0);
+host::Variant HostObject::initLuts(const QString&, const Args&) {
     return copyOf(combineTable());
 }
 
-host::Variant HostObject::brushWidth(const QString& method, const Args& args) {
-    expectCount(method, args, 0);
+host::Variant HostObject::brushWidth(const QString&, const Args&) {
     return model_.brush() ? model_.brush()->width() : int32_t{0};
 }
 
-host::Variant HostObject::brushHeight(const QString& method, const Args& args) {
-    expectCount(method, args, 0);
+host::Variant HostObject::brushHeight(const QString&, const Args&) {
     return model_.brush() ? model_.brush()->height() : int32_t{0};
 }
 
 template <Channel channel>
-host::Variant HostObject::getBrushPlane(const QString& method, const Args& args) {
-    expectCount(method, args, 0);
+host::Variant HostObject::getBrushPlane(const QString& method, const Args&) {
     if (!model_.brush())
         throw host::HostCallError(
             method, QStringLiteral("there is no custom brush (its width and height are 0)"));
     return copyOf(model_.brush()->plane(channel));
 }
 
-host::Variant HostObject::totalFrames(const QString& method, const Args& args) {
-    expectCount(method, args, 0);
+host::Variant HostObject::totalFrames(const QString&, const Args&) {
     return int32_t{model_.currentDocument().frameCount()};
 }
 
 host::Variant HostObject::gotoFrameAdv(const QString& method, const Args& args) {
-    expectCount(method, args, 2);
     const int32_t frame = wholeNumber(method, args, 0, QStringLiteral("frame index"));
     wholeNumberIn(method, args, 1, QStringLiteral("mode"), 3, 3);
     model_.gotoFrame(frame);
@@ -220,13 +214,11 @@ host::Variant HostObject::gotoFrameAdv(const QString& method, const Args& args) 
 }
 
 host::Variant HostObject::gotoFrame(const QString& method, const Args& args) {
-    expectCount(method, args, 1);
     model_.gotoFrame(wholeNumber(method, args, 0, QStringLiteral("frame index")));
     return host::Empty{};
 }
 
 host::Variant HostObject::createAnimAdv(const QString& method, const Args& args) {
-    expectCount(method, args, 2);
     const int32_t frames = wholeNumber(method, args, 0, QStringLiteral("frame count"));
     wholeNumberIn(method, args, 1, QStringLiteral("mode"), 2, 2);
     model_.createAnimation(frames);
@@ -234,19 +226,16 @@ host::Variant HostObject::createAnimAdv(const QString& method, const Args& args)
 }
 
 host::Variant HostObject::statusOpen(const QString& method, const Args& args) {
-    expectCount(method, args, 1);
     model_.openProgress(text(method, args, 0, QStringLiteral("caption")));
     return host::Empty{};
 }
 
 host::Variant HostObject::status(const QString& method, const Args& args) {
-    expectCount(method, args, 1);
     model_.setProgressPercent(number(method, args, 0, QStringLiteral("percent")));
     return host::Empty{};
 }
 
-host::Variant HostObject::statusClose(const QString& method, const Args& args) {
-    expectCount(method, args, 0);
+host::Variant HostObject::statusClose(const QString&, const Args&) {
     model_.closeProgress();
     return host::Empty{};
 }

@@ -22,11 +22,24 @@ public:
 
     host::Variant Invoke(const QString& method,
                          const std::vector<host::Variant>& args = {}) override;
+    // Refuses an unknown method or a wrong argument count before anything is
+    // read, and takes a byte array only as large as the current frame's
+    // planes, and only for the methods that take a plane.
+    host::CallAdmission admit(const QString& caller, const QString& method,
+                              std::size_t argumentCount) override;
 
 private:
     using Args = std::vector<host::Variant>;
     using Handler = host::Variant (HostObject::*)(const QString& method, const Args& args);
-    static const QHash<QString, Handler>& handlers();
+    struct Entry {
+        Handler handler = nullptr;
+        std::size_t argumentCount = 0;
+        bool takesPlane = false;
+    };
+    static const QHash<QString, Entry>& entries();
+    // The entry of `method`; HostCallError for an unknown method or a call
+    // with another number of arguments.
+    static const Entry& entryFor(const QString& method, std::size_t argumentCount);
 
     host::Variant getAppDir(const QString& method, const Args& args);
     host::Variant sendFormObject(const QString& method, const Args& args);

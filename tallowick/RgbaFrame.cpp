@@ -127,6 +127,18 @@ void RgbaFrame::replacePlane(Channel channel, const host::ByteArray& source) {
                              .arg(height_ - 1)
                              .arg(source.boundsText())
                              .toStdString());
+    // A larger plane is no use to the frame, and taking one would let a caller
+    // make the host read any amount of memory.
+    if (source.size() > largestPlaneTaken())
+        throw FrameError(QStringLiteral("the %1 plane may hold at most %2 samples (0 To %3, 0 To "
+                                        "%4); got %5 with bounds %6")
+                             .arg(channelName(channel))
+                             .arg(largestPlaneTaken())
+                             .arg(width_)
+                             .arg(height_)
+                             .arg(source.size())
+                             .arg(source.boundsText())
+                             .toStdString());
     host::ByteArray& target = planeOf(channel);
     const std::size_t targetStride = stride();
     const std::size_t sourceStride = static_cast<std::size_t>(source.count(0));

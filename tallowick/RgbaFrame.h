@@ -53,10 +53,16 @@ public:
 
     // The whole plane, bounds (0 To W, 0 To H).
     const host::ByteArray& plane(Channel channel) const;
+    // The most samples a plane given to replacePlane may hold: those of the
+    // host's own layout, (W + 1) x (H + 1).
+    std::size_t largestPlaneTaken() const {
+        return stride() * (static_cast<std::size_t>(height_) + 1);
+    }
     // Takes columns 0..W-1 and rows 0..H-1 of `source`, which must be a
-    // two-dimensional array with lower bounds 0 covering at least that much;
-    // anything else is refused whole with a FrameError naming the expected
-    // size, and the frame is left unchanged.
+    // two-dimensional array with lower bounds 0 covering at least that much
+    // and holding no more than largestPlaneTaken() samples; anything else is
+    // refused whole with a FrameError naming the expected size, and the frame
+    // is left unchanged.
     void replacePlane(Channel channel, const host::ByteArray& source);
 
     // Direct access for code that fills a frame sample by sample. After

@@ -136,6 +136,16 @@ host::Variant TracingObject::Invoke(const QString& method, const std::vector<hos
     return traced(method, args, [&] { return inner_.Invoke(method, args); });
 }
 
+host::CallAdmission TracingObject::admit(const QString& caller, const QString& method,
+                                         std::size_t argumentCount) {
+    try {
+        return inner_.admit(caller, method, argumentCount);
+    } catch (const std::exception& error) {
+        write(traceLine(method, {}, QString::fromStdString(error.what())));
+        throw;
+    }
+}
+
 host::Variant TracingObject::InvokeFrom(const QString& caller, const QString& method,
                                         const std::vector<host::Variant>& args) {
     return traced(method, args, [&] { return inner_.InvokeFrom(caller, method, args); });

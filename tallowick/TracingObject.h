@@ -42,6 +42,9 @@ public:
                          const std::vector<host::Variant>& args = {}) override;
     host::Variant InvokeFrom(const QString& caller, const QString& method,
                              const std::vector<host::Variant>& args) override;
+    // A call refused before its arguments were read is traced without them.
+    host::CallAdmission admit(const QString& caller, const QString& method,
+                              std::size_t argumentCount) override;
 
 private:
     template <typename Call>

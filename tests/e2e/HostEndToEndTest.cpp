@@ -107,17 +107,22 @@ TEST_F(HostEndToEnd, StoresPlanesAndCreatesDocuments) {
     auto& h = host->object();
     h.Invoke("Tal_SaveUndo");
 
-    // A plane larger than the frame is fine; only columns 0..2 and rows 0..1
-    // land, and the extra column and row follow the new last ones.
-    ByteArray red = ByteArray::plane(6, 5);
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 6; ++x)
+    // A wider plane within the host's own 4 x 3 layout is fine; only columns
+    // 0..2 land, and the extra column and row follow the new last ones.
+    ByteArray red = ByteArray::plane(5, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 5; ++x)
             red.at(x, y) = static_cast<uint8_t>(7 * x + 3 * y);
     h.Invoke("Tal_SetRBuffer", {red});
     const ByteArray stored = plane(h, "tal_GetRBuffer");
     for (int y = 0; y <= 2; ++y)
         for (int x = 0; x <= 3; ++x)
             EXPECT_EQ(stored.at(x, y), 7 * std::min(x, 2) + 3 * std::min(y, 1));
+
+    // A larger one is refused before it is read, naming both sizes.
+    const std::string tooLarge = failureOf(h, "Tal_SetGBuffer", {ByteArray::plane(6, 5)});
+    EXPECT_NE(tooLarge.find("30 bytes, more than the 12 this call takes"), std::string::npos)
+        << tooLarge;
 
     // A plane too small is refused whole, naming the size it needs.
     const std::string refusal = failureOf(h, "Tal_SetGBuffer", {ByteArray::plane(2, 2)});

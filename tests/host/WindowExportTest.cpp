@@ -80,6 +80,17 @@ TEST_F(WindowExport, HostCallsRunOnTheGuiThreadAndFailuresComeBackWithTheirText)
     EXPECT_EQ(ranOn, QCoreApplication::instance()->thread());
 }
 
+TEST_F(WindowExport, AByteArraySentToAWindowIsRefusedUnread) {
+    window.setHandler("PrefsCallback", [](const std::vector<Variant>&) { return host::Empty{}; });
+    const host::ObjectExport exported = host::exportWindow(program, window);
+    host::invokeAsync(hostSide, exported.reference(), "PrefsCallback",
+                      {host::ByteArray::plane(2, 2)}, failures.handler());
+    ASSERT_TRUE(runEventsUntil([&] { return !failures.reasons.isEmpty(); }));
+    EXPECT_TRUE(failures.reasons[0].contains("4 bytes, more than the 0 this call takes"))
+        << failures.reasons[0].toStdString();
+    EXPECT_TRUE(window.calls().empty());
+}
+
 TEST_F(WindowExport, CallsToAGoneWindowOrProgramReportFailure) {
     std::optional<host::ObjectExport> exported(host::exportWindow(program, window));
     const host::ObjectRef target = exported->reference();

@@ -62,10 +62,11 @@ TEST_F(HostPlanes, GetHandsOutEveryPlaneOfTheCurrentFrameWithRepeatedMargins) {
         expectTinyPlane(c, 1);
 }
 
-TEST_F(HostPlanes, SetTakesTheImageAreaOfALargerPlaneAndRefreshesTheMargins) {
-    // A 5 x 4 plane: only columns 0..2 and rows 0..1 count; the host's own
-    // extra column and row then repeat column 2 and row 1 of the new data.
-    const ByteArray source = tests::patternPlane(5, 4, 40);
+TEST_F(HostPlanes, SetTakesTheImageAreaOfAWiderPlaneAndRefreshesTheMargins) {
+    // A 5 x 2 plane (10 samples, within the 4 x 3 of the host's layout): only
+    // columns 0..2 count; the host's own extra column and row then repeat
+    // column 2 and row 1 of the new data.
+    const ByteArray source = tests::patternPlane(5, 2, 40);
     call("tal_SetGBuffer", {source});
     const ByteArray got = plane(1);
     for (int y = 0; y <= 2; ++y)
@@ -76,6 +77,21 @@ TEST_F(HostPlanes, SetTakesTheImageAreaOfALargerPlaneAndRefreshesTheMargins) {
     expectTinyPlane(3, 0);
     call("Tal_GotoFrame", {int16_t{1}});
     expectTinyPlane(1, 1);
+}
+
+TEST_F(HostPlanes, SetRefusesAPlaneLargerThanTheHostsOwnLayoutAndChangesNothing) {
+    // 5 x 4 = 20 samples, more than the 4 x 3 = 12 of the 3 x 2 frame's planes.
+    const std::string message =
+        errorOf([&] { call("tal_SetGBuffer", {tests::patternPlane(5, 4, 40)}); });
+    EXPECT_EQ(message, "tal_SetGBuffer: the green plane may hold at most 12 samples (0 To 3, 0 To "
+                       "2); got 20 with bounds (0 To 4, 0 To 3)");
+    expectTinyPlane(1, 0);
+    EXPECT_EQ(
+        host.admit(QStringLiteral(":1.7"), QStringLiteral("tal_SetGBuffer"), 1).maxByteArrayBytes,
+        12u);
+    EXPECT_EQ(
+        host.admit(QStringLiteral(":1.7"), QStringLiteral("Tal_NewBuffer"), 2).maxByteArrayBytes,
+        0u);
 }
 
 TEST_F(HostPlanes, SetTakesAPlaneOfExactlyTheImageSize) {

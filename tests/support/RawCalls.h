@@ -1,0 +1,33 @@
+#pragma once
+
+#include "host/DBusWire.h"
+#include "host/SharedMemory.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Calls as a hostile peer builds them, bypassing every check the link makes
+// on the way out: byte arrays backed by sparse memory files that cost the
+// sender nothing, any number of dimensions or values.
+namespace tests {
+
+// A memory file of `size` bytes that are never written (so none of it is
+// backed by memory), sealed as the link expects.
+host::UniqueFd sparseSealedMemory(std::size_t size);
+
+// A byte array value with these bounds over `memory`, which it takes over.
+host::dbus::WireValue rawByteArray(const std::vector<host::dbus::WireDimension>& bounds,
+                                   host::UniqueFd memory);
+
+// Sends Invoke(method, values) to `target` and waits for the answer.
+QDBusMessage rawInvoke(const QDBusConnection& connection, const host::ObjectRef& target,
+                       const QString& method, const host::dbus::WireValues& values);
+
+// The resident memory of a process, from /proc/<pid>/statm (0 for this one).
+std::size_t residentBytes(qint64 processId = 0);
+
+} // namespace tests
