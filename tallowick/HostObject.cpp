@@ -84,7 +84,7 @@ const QHash<QString, HostObject::Handler>& HostObject::handlers() {
 host::Variant HostObject::Invoke(const QString& method, const std::vector<host::Variant>& args) {
     const auto found = handlers().constFind(method.toCaseFolded());
     if (found == handlers().constEnd())
-        throw host::HostCallError(method, QStringLiteral("unknown method"));
+        throw host::UnknownOperationError(method, QStringLiteral("unknown method"));
     // The model's own refusals (a frame out of range, a plane of the wrong
     // size, memory it cannot get) become errors of the call that asked.
     try {
