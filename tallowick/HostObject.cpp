@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <new>
+#include <type_traits>
 
 namespace tallowick {
 
@@ -82,13 +83,32 @@ const QHash<QString, HostObject::Handler>& HostObject::handlers() {
 }
 
 host::Variant HostObject::Invoke(const QString& method, const std::vector<host::Variant>& args) {
+    // Whatever the call changes, the window follows anyway; a copy of its
+    // position serves.
+    FramePosition position = model_.currentPosition();
+    return dispatch(method, args, position);
+}
+
+host::Variant HostObject::InvokeFrom(const QString& caller, const QString& method,
+                                     const std::vector<host::Variant>& args) {
+    return dispatch(method, args, callers_.of(caller, model_.currentPosition()));
+}
+
+host::Variant HostObject::dispatch(const QString& method, const Args& args,
+                                   FramePosition& position) {
     const auto found = handlers().constFind(method.toCaseFolded());
     if (found == handlers().constEnd())
         throw host::UnknownOperationError(method, QStringLiteral("unknown method"));
+    const auto call = [&]<typename H>(H handler) {
+        if constexpr (std::is_same_v<H, ImageHandler>)
+            return (this->*handler)(method, args, position);
+        else
+            return (this->*handler)(method, args);
+    };
     // The model's own refusals (a frame out of range, a plane of the wrong
     // size, memory it cannot get) become errors of the call that asked.
     try {
-        return (this->*found.value())(method, args);
+        return std::visit(call, found.value());
     } catch (const host::HostCallError&) {
         throw;
     } catch (const std::bad_alloc&) {
@@ -117,40 +137,46 @@ host::Variant HostObject::wallpaperFilename(const QString& method, const Args& a
     return model_.wallpaperFileName();
 }
 
-host::Variant HostObject::bufferWidth(const QString& method, const Args& args) {
+host::Variant HostObject::bufferWidth(const QString& method, const Args& args,
+                                      FramePosition& position) {
     expectCount(method, args, 0);
-    return model_.currentDocument().width();
+    return model_.documentAt(position).width();
 }
 
-host::Variant HostObject::bufferHeight(const QString& method, const Args& args) {
+host::Variant HostObject::bufferHeight(const QString& method, const Args& args,
+                                       FramePosition& position) {
     expectCount(method, args, 0);
-    return model_.currentDocument().height();
-}
-
-template <Channel channel>
-host::Variant HostObject::getPlane(const QString& method, const Args& args) {
-    expectCount(method, args, 0);
-    return copyOf(model_.currentPlane(channel));
+    return model_.documentAt(position).height();
 }
 
 template <Channel channel>
-host::Variant HostObject::setPlane(const QString& method, const Args& args) {
+host::Variant HostObject::getPlane(const QString& method, const Args& args,
+                                   FramePosition& position) {
+    expectCount(method, args, 0);
+    return copyOf(model_.frameAt(position).plane(channel));
+}
+
+template <Channel channel>
+host::Variant HostObject::setPlane(const QString& method, const Args& args,
+                                   FramePosition& position) {
     expectCount(method, args, 1);
-    model_.replaceCurrentPlane(channel, byteArray(method, args, 0, QStringLiteral("plane")));
+    model_.replacePlane(position, channel, byteArray(method, args, 0, QStringLiteral("plane")));
     return host::Empty{};
 }
 
-host::Variant HostObject::newBuffer(const QString& method, const Args& args) {
+host::Variant HostObject::newBuffer(const QString& method, const Args& args,
+                                    FramePosition& position) {
     expectCount(method, args, 2);
     const int32_t width = wholeNumber(method, args, 0, QStringLiteral("width"));
     const int32_t height = wholeNumber(method, args, 1, QStringLiteral("height"));
-    model_.createStill(width, height);
+    model_.createStill(position, width, height);
     return host::Empty{};
 }
 
-host::Variant HostObject::saveUndo(const QString& method, const Args& args) {
+host::Variant HostObject::saveUndo(const QString& method, const Args& args,
+                                   FramePosition& position) {
     expectCount(method, args, 0);
-    model_.saveUndo();
+    model_.saveUndo(position);
     return host::Empty{};
 }
 
@@ -160,9 +186,10 @@ host::Variant HostObject::refresh(const QString& method, const Args& args) {
     return host::Empty{};
 }
 
-host::Variant HostObject::initMarquee(const QString& method, const Args& args) {
+host::Variant HostObject::initMarquee(const QString& method, const Args& args,
+                                      FramePosition& position) {
     expectCount(method, args, 0);
-    model_.initMarquee();
+    model_.initMarquee(position);
     return host::Empty{};
 }
 
@@ -206,30 +233,34 @@ host::Variant HostObject::getBrushPlane(const QString& method, const Args& args)
     return copyOf(model_.brush()->plane(channel));
 }
 
-host::Variant HostObject::totalFrames(const QString& method, const Args& args) {
+host::Variant HostObject::totalFrames(const QString& method, const Args& args,
+                                      FramePosition& position) {
     expectCount(method, args, 0);
-    return int32_t{model_.currentDocument().frameCount()};
+    return int32_t{model_.documentAt(position).frameCount()};
 }
 
-host::Variant HostObject::gotoFrameAdv(const QString& method, const Args& args) {
+host::Variant HostObject::gotoFrameAdv(const QString& method, const Args& args,
+                                       FramePosition& position) {
     expectCount(method, args, 2);
     const int32_t frame = wholeNumber(method, args, 0, QStringLiteral("frame index"));
     wholeNumberIn(method, args, 1, QStringLiteral("mode"), 3, 3);
-    model_.gotoFrame(frame);
+    model_.gotoFrame(position, frame);
     return host::Empty{};
 }
 
-host::Variant HostObject::gotoFrame(const QString& method, const Args& args) {
+host::Variant HostObject::gotoFrame(const QString& method, const Args& args,
+                                    FramePosition& position) {
     expectCount(method, args, 1);
-    model_.gotoFrame(wholeNumber(method, args, 0, QStringLiteral("frame index")));
+    model_.gotoFrame(position, wholeNumber(method, args, 0, QStringLiteral("frame index")));
     return host::Empty{};
 }
 
-host::Variant HostObject::createAnimAdv(const QString& method, const Args& args) {
+host::Variant HostObject::createAnimAdv(const QString& method, const Args& args,
+                                        FramePosition& position) {
     expectCount(method, args, 2);
     const int32_t frames = wholeNumber(method, args, 0, QStringLiteral("frame count"));
     wholeNumberIn(method, args, 1, QStringLiteral("mode"), 2, 2);
-    model_.createAnimation(frames);
+    model_.createAnimation(position, frames);
     return host::Empty{};
 }
 

@@ -237,6 +237,27 @@ TEST_F(HostEndToEnd, AWindowWithoutPrefsCallbackIsNoFailureButABrokenOneIsLogged
     EXPECT_FALSE(log.contains(dialogExport.reference().path + " failed")) << log.toStdString();
 }
 
+TEST_F(HostEndToEnd, TwoProgramsRetrievingAtOnceGetTheirOwnFramesAndDocuments) {
+    startHost();
+    auto& first = host->object();
+    const auto second = host::connectToHost(bus.connect("second"));
+    for (int round = 0; round < 2; ++round) {
+        first.Invoke("Tal_GotoFrameAdv", {int32_t{1}, int16_t{3}});
+        second->Invoke("Tal_GotoFrameAdv", {int32_t{0}, int16_t{3}});
+        expectFramePlane(plane(first, "tal_GetRbuffer"), 1, qRed);
+        expectFramePlane(plane(*second, "tal_GetRbuffer"), 0, qRed);
+        second->Invoke("Tal_GotoFrameAdv", {int32_t{1}, int16_t{3}});
+        first.Invoke("Tal_GotoFrameAdv", {int32_t{0}, int16_t{3}});
+        expectFramePlane(plane(*second, "tal_GetGbuffer"), 1, qGreen);
+        expectFramePlane(plane(first, "Tal_GetABuffer"), 0, qAlpha);
+    }
+    // A document the second program creates is its own current one alone.
+    second->Invoke("tal_CreateAnimAdv", {int32_t{5}, int16_t{2}});
+    EXPECT_EQ(number(*second, "tal_GetTotalFrames"), 5);
+    EXPECT_EQ(number(first, "tal_GetTotalFrames"), 2);
+    expectFramePlane(plane(first, "Tal_GetBbuffer"), 0, qBlue);
+}
+
 TEST_F(HostEndToEnd, SavesEveryDocumentAndTracesEveryCallWhenItEnds) {
     startHost();
     auto& h = host->object();
