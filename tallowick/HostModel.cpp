@@ -277,4 +277,9 @@ void HostModel::holdWindow(const host::ObjectRef& window) {
     windows_.push_back(window);
 }
 
+void HostModel::releaseWindowsOf(const QString& busName) {
+    std::erase_if(windows_,
+                  [&](const host::ObjectRef& window) { return window.service == busName; });
+}
+
 } // namespace tallowick

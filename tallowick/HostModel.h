@@ -127,6 +127,8 @@ public:
 
     // A window handed over by a plug-in; the same window is held once.
     void holdWindow(const host::ObjectRef& window);
+    // Forgets the windows owned by `busName`, a program that has left the bus.
+    void releaseWindowsOf(const QString& busName);
     const std::vector<host::ObjectRef>& heldWindows() const { return windows_; }
 
     const QString& appDir() const { return appDir_; }

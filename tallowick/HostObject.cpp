@@ -94,6 +94,11 @@ host::Variant HostObject::InvokeFrom(const QString& caller, const QString& metho
     return dispatch(method, args, callers_.of(caller, model_.currentPosition()));
 }
 
+void HostObject::programLeft(const QString& busName) {
+    callers_.forget(busName);
+    model_.releaseWindowsOf(busName);
+}
+
 host::Variant HostObject::dispatch(const QString& method, const Args& args,
                                    FramePosition& position) {
     const auto found = handlers().constFind(method.toCaseFolded());

@@ -32,6 +32,11 @@ public:
     host::Variant InvokeFrom(const QString& caller, const QString& method,
                              const std::vector<host::Variant>& args) override;
 
+    // Drops what the host keeps for `busName`, a program that has left the
+    // bus: its current document and frame, and the windows it handed over.
+    void programLeft(const QString& busName);
+    const CallerPositions& callers() const { return callers_; }
+
 private:
     using Args = std::vector<host::Variant>;
     using PlainHandler = host::Variant (HostObject::*)(const QString& method, const Args& args);

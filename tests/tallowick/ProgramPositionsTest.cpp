@@ -1,6 +1,6 @@
 // Several programs calling the host at once, each by its bus name: every
 // program has its own current document and frame, the host window follows
-// whatever was changed last.
+// whatever was changed last, and a program that leaves is forgotten.
 #include "tallowick/HostModel.h"
 #include "tallowick/HostObject.h"
 #include "tests/tallowick/TinyDocument.h"
@@ -141,6 +141,32 @@ TEST_F(ProgramPositions, ARefusedGotoLeavesTheProgramWhereItWas) {
               "Tal_GotoFrameAdv: frame 2 is out of range; the current document has frames 0 to 1");
     expectRedOfFrame(redPlaneOf(kFirst), 1);
     EXPECT_EQ(windowPosition(), (FramePosition{0, 1}));
+}
+
+TEST_F(ProgramPositions, AProgramThatLeftIsForgottenWithItsWindows) {
+    const host::ObjectRef firstWindow{kFirst, QStringLiteral("/windows/1")};
+    const host::ObjectRef secondWindow{kSecond, QStringLiteral("/windows/1")};
+    callFrom(kFirst, "Tal_SendFormObject", {firstWindow, int16_t{0}});
+    callFrom(kSecond, "Tal_SendFormObject", {secondWindow, int16_t{0}});
+    gotoFrom(kSecond, 1);
+    ASSERT_TRUE(host.callers().knows(kFirst));
+
+    host.programLeft(kFirst);
+    EXPECT_FALSE(host.callers().knows(kFirst));
+    EXPECT_TRUE(host.callers().knows(kSecond));
+    EXPECT_EQ(model.heldWindows(), std::vector<host::ObjectRef>{secondWindow});
+    expectRedOfFrame(redPlaneOf(kSecond), 1);
+
+    // However many programs come and go, nothing of them stays behind.
+    for (int i = 0; i < 1000; ++i) {
+        const QString program = QStringLiteral(":2.%1").arg(i);
+        callFrom(program, "Tal_SendFormObject",
+                 {host::ObjectRef{program, QStringLiteral("/windows/1")}, int16_t{0}});
+        gotoFrom(program, i % 2);
+        host.programLeft(program);
+    }
+    EXPECT_EQ(host.callers().size(), 1u);
+    EXPECT_EQ(model.heldWindows().size(), 1u);
 }
 
 } // namespace
