@@ -49,8 +49,8 @@ CLOptions::CLOptions(Module1& module, QWidget* parent)
 }
 
 host::Variant CLOptions::Invoke(const QString& method, const std::vector<host::Variant>&) {
-    throw host::HostCallError(method,
-                              QStringLiteral("the options dialog has no operation of that name"));
+    throw host::UnknownOperationError(
+        method, QStringLiteral("the options dialog has no operation of that name"));
 }
 
 void CLOptions::Command1_Click() {

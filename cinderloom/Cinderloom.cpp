@@ -62,8 +62,8 @@ host::Variant Cinderloom::Invoke(const QString& method, const std::vector<host::
         expectArgumentCount(method, args, 0);
         platform::runOrEnd(method, [this] { Picture2_Paint(); });
     } else {
-        throw host::HostCallError(method,
-                                  QStringLiteral("the main window has no operation of that name"));
+        throw host::UnknownOperationError(
+            method, QStringLiteral("the main window has no operation of that name"));
     }
     return host::Empty{};
 }

@@ -32,6 +32,15 @@ struct CallAdmission {
     std::size_t maxByteArrayBytes = SIZE_MAX;
 };
 
+// A call of an operation the object does not have. Kept apart from other
+// failures because a caller that tries an operation on objects that need not
+// all offer it (the host theming every window it holds) treats this one as
+// no failure at all.
+class UnknownOperationError : public HostCallError {
+public:
+    using HostCallError::HostCallError;
+};
+
 // An object whose methods are called by name at run time with variant
 // arguments: the host's automation object, and the windows a program hands
 // to the host. Implementations match names without regard to case and throw

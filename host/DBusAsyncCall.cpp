@@ -12,7 +12,8 @@
 namespace host {
 
 void invokeAsync(const QDBusConnection& connection, const ObjectRef& target, const QString& method,
-                 const std::vector<Variant>& args, CallFailureHandler onFailure) {
+                 const std::vector<Variant>& args, CallFailureHandler onFailure,
+                 MissingOperation missing) {
     QDBusMessage call;
     try {
         call = dbus::invokeCall(target, method, args);
@@ -26,13 +27,16 @@ void invokeAsync(const QDBusConnection& connection, const ObjectRef& target, con
     clock.start();
     auto watcher =
         std::make_unique<QDBusPendingCallWatcher>(connection.asyncCall(call, dbus::kCallTimeoutMs));
-    QObject::connect(
-        watcher.get(), &QDBusPendingCallWatcher::finished, watcher.get(),
-        [onFailure = std::move(onFailure), target, clock](QDBusPendingCallWatcher* finished) {
-            if (finished->isError())
-                onFailure(dbus::failureReason(finished->reply(), target, clock.elapsed()));
-            finished->deleteLater();
-        });
+    QObject::connect(watcher.get(), &QDBusPendingCallWatcher::finished, watcher.get(),
+                     [onFailure = std::move(onFailure), target, clock,
+                      missing](QDBusPendingCallWatcher* finished) {
+                         const QDBusMessage reply = finished->reply();
+                         const bool ignored = missing == MissingOperation::IsIgnored &&
+                                              reply.errorName() == dbus::kUnknownOperationError;
+                         if (finished->isError() && !ignored)
+                             onFailure(dbus::failureReason(reply, target, clock.elapsed()));
+                         finished->deleteLater();
+                     });
     // The watcher lives until its call ends and then deletes itself.
     watcher.release();
 }

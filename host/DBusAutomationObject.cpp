@@ -57,6 +57,9 @@ Variant DBusAutomationObject::Invoke(const QString& method, const std::vector<Va
     QElapsedTimer clock;
     clock.start();
     const QDBusMessage reply = connection_.call(call, QDBus::Block, dbus::kCallTimeoutMs);
+    if (reply.type() == QDBusMessage::ErrorMessage &&
+        reply.errorName() == dbus::kUnknownOperationError)
+        throw UnknownOperationError(method, reply.errorMessage());
     if (reply.type() == QDBusMessage::ErrorMessage)
         throw HostCallError(method, dbus::failureReason(reply, target_, clock.elapsed()));
     if (reply.type() != QDBusMessage::ReplyMessage)

@@ -79,10 +79,14 @@ private:
             result = object_.InvokeFrom(caller, call.method, args);
         } catch (const HostCallError& error) {
             // The caller names the method itself; repeat it only when the
-            // failure is about another one.
+            // failure is about another one. Only the object's own lack of the
+            // operation called is answered as such: one missing further down
+            // is this call's failure.
             const bool sameMethod = error.method().compare(call.method, Qt::CaseInsensitive) == 0;
+            const bool unknown = dynamic_cast<const UnknownOperationError*>(&error) != nullptr;
             return message.createErrorReply(
-                kFailedError, sameMethod ? error.reason() : QString::fromUtf8(error.what()));
+                sameMethod && unknown ? kUnknownOperationError : kFailedError,
+                sameMethod ? error.reason() : QString::fromUtf8(error.what()));
         } catch (const std::exception& error) {
             return message.createErrorReply(kFailedError, QString::fromUtf8(error.what()));
         } catch (...) {

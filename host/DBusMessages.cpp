@@ -127,7 +127,7 @@ Variant resultOf(const QDBusMessage& reply) {
 QString failureReason(const QDBusMessage& error, const ObjectRef& target, qint64 elapsedMs) {
     const QString name = error.errorName();
     const QString detail = QStringLiteral("%1: %2").arg(name, error.errorMessage());
-    if (name == kFailedError)
+    if (name == kFailedError || name == kUnknownOperationError)
         return error.errorMessage();
     switch (QDBusError(error).type()) {
     case QDBusError::NoReply:

@@ -24,7 +24,8 @@
 // `method` is the name as the caller spelled it; the receiver matches it. The
 // result array holds no value (the method returned Empty) or one. A failed
 // call answers with the D-Bus error "Tallowick.Automation.Error.Failed" whose
-// message is the reason.
+// message is the reason; a call of an operation the object does not have
+// answers with "Tallowick.Automation.Error.UnknownOperation" instead.
 //
 // Each automation value is a struct of a type tag and a D-Bus variant whose
 // content the tag fixes:
@@ -51,6 +52,8 @@ namespace host::dbus {
 inline constexpr QLatin1StringView kInterface{"Tallowick.Automation"};
 inline constexpr QLatin1StringView kMethod{"Invoke"};
 inline constexpr QLatin1StringView kFailedError{"Tallowick.Automation.Error.Failed"};
+inline constexpr QLatin1StringView kUnknownOperationError{
+    "Tallowick.Automation.Error.UnknownOperation"};
 inline constexpr QLatin1StringView kCallSignature{"sa(yv)"};
 inline constexpr QLatin1StringView kReplySignature{"a(yv)"};
 // The host object: the well-known name the running host owns, and its path.

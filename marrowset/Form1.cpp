@@ -96,8 +96,8 @@ host::Variant Form1::Invoke(const QString& method, const std::vector<host::Varia
         arguments::expectCount(method, args, 0);
         platform::runOrEnd(method, [this] { DisplayBrush(); });
     } else {
-        throw host::HostCallError(method,
-                                  QStringLiteral("the main window has no operation of that name"));
+        throw host::UnknownOperationError(
+            method, QStringLiteral("the main window has no operation of that name"));
     }
     return host::Empty{};
 }

@@ -6,9 +6,10 @@
 
 namespace tallowick {
 
-// Calls plug-in windows over the bus without waiting; a failed call is
-// reported on standard error and otherwise forgotten, as a window need not
-// offer every operation.
+// Calls plug-in windows over the bus without waiting. A window need not offer
+// every operation, so one without the operation called is passed over in
+// silence; any other failure is reported on standard error and otherwise
+// forgotten.
 class DBusWindowCaller : public WindowCaller {
 public:
     explicit DBusWindowCaller(QDBusConnection connection);

@@ -66,8 +66,34 @@ const RgbaFrame& HostModel::currentFrame() const {
     return currentDocument().frame(currentFrame_);
 }
 
-RgbaFrame& HostModel::currentFrameForWriting() {
-    return documents_[static_cast<std::size_t>(currentDocument_)].frame(currentFrame_);
+const Document& HostModel::documentAt(const FramePosition& position) const {
+    if (position.document < 0 || position.document >= static_cast<int>(documents_.size()))
+        throw ModelError(
+            QStringLiteral("document %1 does not exist; the open documents are 0 to %2")
+                .arg(position.document)
+                .arg(documents_.size() - 1)
+                .toStdString());
+    return documents_[static_cast<std::size_t>(position.document)];
+}
+
+const RgbaFrame& HostModel::frameAt(const FramePosition& position) const {
+    const Document& document = documentAt(position);
+    if (position.frame < 0 || position.frame >= document.frameCount())
+        throw ModelError(QStringLiteral("frame %1 does not exist; document %2 has frames 0 to %3")
+                             .arg(position.frame)
+                             .arg(position.document)
+                             .arg(document.frameCount() - 1)
+                             .toStdString());
+    return document.frame(position.frame);
+}
+
+RgbaFrame& HostModel::frameForWriting(const FramePosition& position) {
+    // The model owns its documents, so the checked read gives writable access.
+    return const_cast<RgbaFrame&>(std::as_const(*this).frameAt(position));
+}
+
+void HostModel::makeCurrent(const FramePosition& position) {
+    makeCurrent(position.document, position.frame);
 }
 
 void HostModel::makeCurrent(int document, int frame) {
@@ -100,43 +126,57 @@ void HostModel::selectDocument(int index) {
         makeCurrent(index, 0);
 }
 
-void HostModel::gotoFrame(int64_t index) {
-    const int count = currentDocument().frameCount();
+void HostModel::gotoFrame(FramePosition& position, int64_t index) {
+    const int count = documentAt(position).frameCount();
     if (index < 0 || index >= count)
         throw ModelError(QStringLiteral("frame %1 is out of range; the current document has frames "
                                         "0 to %2")
                              .arg(index)
                              .arg(count - 1)
                              .toStdString());
-    if (index != currentFrame_)
-        makeCurrent(currentDocument_, static_cast<int>(index));
+    position.frame = static_cast<int>(index);
+    // A program's goto shows in the host window even when the program was
+    // already there, since the window may have moved on since.
+    if (position != currentPosition())
+        makeCurrent(position);
 }
 
-void HostModel::createAnimation(int32_t frameCount) {
-    const int32_t width = currentDocument().width();
-    const int32_t height = currentDocument().height();
+void HostModel::gotoFrame(int64_t index) {
+    FramePosition position = currentPosition();
+    gotoFrame(position, index);
+}
+
+void HostModel::createAnimation(FramePosition& position, int32_t frameCount) {
+    const int32_t width = documentAt(position).width();
+    const int32_t height = documentAt(position).height();
     checkNewDocument(frameCount, width, height);
     std::vector<RgbaFrame> frames;
     frames.reserve(static_cast<std::size_t>(frameCount));
     for (int32_t i = 0; i < frameCount; ++i)
         frames.emplace_back(width, height, kWhite);
-    addDocument(Document(QStringLiteral("Animation %1").arg(documents_.size()), std::move(frames)));
+    position = {addDocument(Document(QStringLiteral("Animation %1").arg(documents_.size()),
+                                     std::move(frames))),
+                0};
 }
 
-void HostModel::createStill(int32_t width, int32_t height) {
+void HostModel::createStill(FramePosition& position, int32_t width, int32_t height) {
     checkNewDocument(1, width, height);
     std::vector<RgbaFrame> frames;
     frames.emplace_back(width, height, kWhite);
-    addDocument(Document(QStringLiteral("Picture %1").arg(documents_.size()), std::move(frames)));
+    position = {addDocument(Document(QStringLiteral("Picture %1").arg(documents_.size()),
+                                     std::move(frames))),
+                0};
 }
 
-const host::ByteArray& HostModel::currentPlane(Channel channel) const {
-    return currentFrame().plane(channel);
+void HostModel::createStill(int32_t width, int32_t height) {
+    FramePosition position = currentPosition();
+    createStill(position, width, height);
 }
 
-void HostModel::replaceCurrentPlane(Channel channel, const host::ByteArray& plane) {
-    currentFrameForWriting().replacePlane(channel, plane);
-    emit imageChanged();
+void HostModel::replacePlane(const FramePosition& position, Channel channel,
+                             const host::ByteArray& plane) {
+    frameForWriting(position).replacePlane(channel, plane);
+    makeCurrent(position);
 }
 
 void HostModel::setBrush(std::optional<RgbaFrame> brush) {
@@ -154,18 +194,19 @@ void HostModel::setSecondaryColour(Rgb colour) {
     emit coloursChanged();
 }
 
-void HostModel::saveUndo() {
+void HostModel::saveUndo(const FramePosition& position) {
+    const RgbaFrame& frame = frameAt(position);
     if (undo_.size() < kUndoLimit) {
-        undo_.push_back(Snapshot{currentDocument_, currentFrame_, currentFrame()});
+        undo_.push_back(Snapshot{position.document, position.frame, frame});
         return;
     }
     // The history is full: the oldest snapshot makes room, and its planes
     // take the new one in place when the sizes agree.
     Snapshot recycled = std::move(undo_.front());
     undo_.pop_front();
-    recycled.document = currentDocument_;
-    recycled.frame = currentFrame_;
-    recycled.planes = currentFrame();
+    recycled.document = position.document;
+    recycled.frame = position.frame;
+    recycled.planes = frame;
     undo_.push_back(std::move(recycled));
 }
 
@@ -182,8 +223,8 @@ bool HostModel::undo() {
     return true;
 }
 
-void HostModel::initMarquee() {
-    const RgbaFrame& frame = currentFrame();
+void HostModel::initMarquee(const FramePosition& position) {
+    const RgbaFrame& frame = frameAt(position);
     const uint8_t* row = frame.samples(Channel::Alpha);
     const std::size_t stride = frame.stride();
     const int32_t width = frame.width();
@@ -234,6 +275,11 @@ void HostModel::holdWindow(const host::ObjectRef& window) {
         if (held == window)
             return;
     windows_.push_back(window);
+}
+
+void HostModel::releaseWindowsOf(const QString& busName) {
+    std::erase_if(windows_,
+                  [&](const host::ObjectRef& window) { return window.service == busName; });
 }
 
 } // namespace tallowick

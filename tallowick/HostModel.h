@@ -3,6 +3,7 @@
 #include "host/ByteArray.h"
 #include "host/Variant.h"
 #include "tallowick/Document.h"
+#include "tallowick/FramePosition.h"
 #include "tallowick/RgbaFrame.h"
 
 #include <QObject>
@@ -35,10 +36,12 @@ struct ProgressState {
     bool operator==(const ProgressState&) const = default;
 };
 
-// Everything the stand-in host holds: the open documents with one current
-// document and frame, the custom brush, the painting colours, the undo
-// history, the marquee, the alpha switch, the progress display and the
-// windows plug-ins handed over. It knows nothing of how calls reach it.
+// Everything the stand-in host holds: the open documents with the host
+// window's current document and frame, the custom brush, the painting
+// colours, the undo history, the marquee, the alpha switch, the progress
+// display and the windows plug-ins handed over. It knows nothing of how calls
+// reach it, nor of who makes them: a program's own current document and frame
+// come with each call that needs them.
 class HostModel : public QObject {
     Q_OBJECT
 
@@ -52,28 +55,44 @@ public:
 
     // Documents, in the order they were opened or created.
     const std::vector<Document>& documents() const { return documents_; }
+
+    // The host window's current document and frame. They follow the latest
+    // change anyone made (a goto, a write, a creation, an undo), so that the
+    // window shows what was changed last.
     int currentDocumentIndex() const { return currentDocument_; }
     int currentFrameIndex() const { return currentFrame_; }
+    FramePosition currentPosition() const { return {currentDocument_, currentFrame_}; }
     const Document& currentDocument() const;
     const RgbaFrame& currentFrame() const;
+
+    // The document and frame at a program's own position. ModelError for a
+    // position outside the open documents.
+    const Document& documentAt(const FramePosition& position) const;
+    const RgbaFrame& frameAt(const FramePosition& position) const;
 
     // Appends `document` and makes it current at frame 0; returns its index.
     int addDocument(Document document);
     // ModelError for an index outside the open documents.
     void selectDocument(int index);
-    // ModelError for a frame outside the current document.
+
+    // The operations below work on `position`, a program's own current
+    // document and frame, and move the host window there when they change
+    // it or its image; those without one work on the host window's.
+
+    // ModelError for a frame outside the position's document.
+    void gotoFrame(FramePosition& position, int64_t index);
     void gotoFrame(int64_t index);
-    // A new document of `frameCount` white, opaque frames of the current
+    // A new document of `frameCount` white, opaque frames of the position's
     // document's size, or a one-frame one of `width` x `height`; it becomes
     // current at frame 0. ModelError for a count or size below 1, or one
     // that needs more memory than the host allows itself.
-    void createAnimation(int32_t frameCount);
+    void createAnimation(FramePosition& position, int32_t frameCount);
+    void createStill(FramePosition& position, int32_t width, int32_t height);
     void createStill(int32_t width, int32_t height);
 
-    const host::ByteArray& currentPlane(Channel channel) const;
     // FrameError, with nothing changed, for a plane that does not cover the
-    // current frame.
-    void replaceCurrentPlane(Channel channel, const host::ByteArray& plane);
+    // position's frame.
+    void replacePlane(const FramePosition& position, Channel channel, const host::ByteArray& plane);
 
     const std::optional<RgbaFrame>& brush() const { return brush_; }
     void setBrush(std::optional<RgbaFrame> brush);
@@ -83,16 +102,17 @@ public:
     void setPrimaryColour(Rgb colour);
     void setSecondaryColour(Rgb colour);
 
-    // Snapshots the current frame's four planes; undo() puts the latest
+    // Snapshots the position's frame's four planes; undo() puts the latest
     // snapshot back into the document and frame it came from, makes that
-    // frame current and returns true, or returns false when there is none.
-    void saveUndo();
+    // frame the host window's current one and returns true, or returns false
+    // when there is none.
+    void saveUndo(const FramePosition& position);
     bool undo();
     std::size_t undoDepth() const { return undo_.size(); }
 
-    // The marquee is re-derived as the pixels of the current frame whose
+    // The marquee is re-derived as the pixels of the position's frame whose
     // alpha is above 0.
-    void initMarquee();
+    void initMarquee(const FramePosition& position);
     int64_t marqueePixelCount() const { return marqueePixels_; }
     void switchAlphaOn();
     bool alphaOn() const { return alphaOn_; }
@@ -107,6 +127,8 @@ public:
 
     // A window handed over by a plug-in; the same window is held once.
     void holdWindow(const host::ObjectRef& window);
+    // Forgets the windows owned by `busName`, a program that has left the bus.
+    void releaseWindowsOf(const QString& busName);
     const std::vector<host::ObjectRef>& heldWindows() const { return windows_; }
 
     const QString& appDir() const { return appDir_; }
@@ -128,8 +150,9 @@ private:
         RgbaFrame planes;
     };
 
-    RgbaFrame& currentFrameForWriting();
+    RgbaFrame& frameForWriting(const FramePosition& position);
     void makeCurrent(int document, int frame);
+    void makeCurrent(const FramePosition& position);
 
     std::vector<Document> documents_;
     int currentDocument_ = 0;

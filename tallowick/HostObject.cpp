@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <new>
+#include <type_traits>
 
 namespace tallowick {
 
@@ -84,24 +85,50 @@ const QHash<QString, HostObject::Entry>& HostObject::entries() {
 const HostObject::Entry& HostObject::entryFor(const QString& method, std::size_t argumentCount) {
     const auto found = entries().constFind(method.toCaseFolded());
     if (found == entries().constEnd())
-        throw host::HostCallError(method, QStringLiteral("unknown method"));
+        throw host::UnknownOperationError(method, QStringLiteral("unknown method"));
     expectCount(method, argumentCount, found->argumentCount);
     return *found;
 }
 
 host::CallAdmission HostObject::admit(const QString& caller, const QString& method,
                                       std::size_t argumentCount) {
-    (void)caller;
     const Entry& entry = entryFor(method, argumentCount);
-    return host::CallAdmission{entry.takesPlane ? model_.currentFrame().largestPlaneTaken() : 0};
+    if (!entry.takesPlane)
+        return host::CallAdmission{0};
+    const FramePosition& position = callers_.of(caller, model_.currentPosition());
+    return host::CallAdmission{model_.frameAt(position).largestPlaneTaken()};
 }
 
 host::Variant HostObject::Invoke(const QString& method, const std::vector<host::Variant>& args) {
+    // Whatever the call changes, the window follows anyway; a copy of its
+    // position serves.
+    FramePosition position = model_.currentPosition();
+    return dispatch(method, args, position);
+}
+
+host::Variant HostObject::InvokeFrom(const QString& caller, const QString& method,
+                                     const std::vector<host::Variant>& args) {
+    return dispatch(method, args, callers_.of(caller, model_.currentPosition()));
+}
+
+void HostObject::programLeft(const QString& busName) {
+    callers_.forget(busName);
+    model_.releaseWindowsOf(busName);
+}
+
+host::Variant HostObject::dispatch(const QString& method, const Args& args,
+                                   FramePosition& position) {
     const Entry& entry = entryFor(method, args.size());
+    const auto call = [&]<typename H>(H handler) {
+        if constexpr (std::is_same_v<H, ImageHandler>)
+            return (this->*handler)(method, args, position);
+        else
+            return (this->*handler)(method, args);
+    };
     // The model's own refusals (a frame out of range, a plane of the wrong
     // size, memory it cannot get) become errors of the call that asked.
     try {
-        return (this->*entry.handler)(method, args);
+        return std::visit(call, entry.handler);
     } catch (const host::HostCallError&) {
         throw;
     } catch (const std::bad_alloc&) {
@@ -127,33 +154,36 @@ host::Variant HostObject::wallpaperFilename(const QString&, const Args&) {
     return model_.wallpaperFileName();
 }
 
-host::Variant HostObject::bufferWidth(const QString&, const Args&) {
-    return model_.currentDocument().width();
+host::Variant HostObject::bufferWidth(const QString&, const Args&, FramePosition& position) {
+    return model_.documentAt(position).width();
 }
 
-host::Variant HostObject::bufferHeight(const QString&, const Args&) {
-    return model_.currentDocument().height();
-}
-
-template <Channel channel> host::Variant HostObject::getPlane(const QString&, const Args&) {
-    return copyOf(model_.currentPlane(channel));
+host::Variant HostObject::bufferHeight(const QString&, const Args&, FramePosition& position) {
+    return model_.documentAt(position).height();
 }
 
 template <Channel channel>
-host::Variant HostObject::setPlane(const QString& method, const Args& args) {
-    model_.replaceCurrentPlane(channel, byteArray(method, args, 0, QStringLiteral("plane")));
+host::Variant HostObject::getPlane(const QString&, const Args&, FramePosition& position) {
+    return copyOf(model_.frameAt(position).plane(channel));
+}
+
+template <Channel channel>
+host::Variant HostObject::setPlane(const QString& method, const Args& args,
+                                   FramePosition& position) {
+    model_.replacePlane(position, channel, byteArray(method, args, 0, QStringLiteral("plane")));
     return host::Empty{};
 }
 
-host::Variant HostObject::newBuffer(const QString& method, const Args& args) {
+host::Variant HostObject::newBuffer(const QString& method, const Args& args,
+                                    FramePosition& position) {
     const int32_t width = wholeNumber(method, args, 0, QStringLiteral("width"));
     const int32_t height = wholeNumber(method, args, 1, QStringLiteral("height"));
-    model_.createStill(width, height);
+    model_.createStill(position, width, height);
     return host::Empty{};
 }
 
-host::Variant HostObject::saveUndo(const QString&, const Args&) {
-    model_.saveUndo();
+host::Variant HostObject::saveUndo(const QString&, const Args&, FramePosition& position) {
+    model_.saveUndo(position);
     return host::Empty{};
 }
 
@@ -162,8 +192,8 @@ host::Variant HostObject::refresh(const QString&, const Args&) {
     return host::Empty{};
 }
 
-host::Variant HostObject::initMarquee(const QString&, const Args&) {
-    model_.initMarquee();
+host::Variant HostObject::initMarquee(const QString&, const Args&, FramePosition& position) {
+    model_.initMarquee(position);
     return host::Empty{};
 }
 
@@ -202,26 +232,29 @@ host::Variant HostObject::getBrushPlane(const QString& method, const Args&) {
     return copyOf(model_.brush()->plane(channel));
 }
 
-host::Variant HostObject::totalFrames(const QString&, const Args&) {
-    return int32_t{model_.currentDocument().frameCount()};
+host::Variant HostObject::totalFrames(const QString&, const Args&, FramePosition& position) {
+    return int32_t{model_.documentAt(position).frameCount()};
 }
 
-host::Variant HostObject::gotoFrameAdv(const QString& method, const Args& args) {
+host::Variant HostObject::gotoFrameAdv(const QString& method, const Args& args,
+                                       FramePosition& position) {
     const int32_t frame = wholeNumber(method, args, 0, QStringLiteral("frame index"));
     wholeNumberIn(method, args, 1, QStringLiteral("mode"), 3, 3);
-    model_.gotoFrame(frame);
+    model_.gotoFrame(position, frame);
     return host::Empty{};
 }
 
-host::Variant HostObject::gotoFrame(const QString& method, const Args& args) {
-    model_.gotoFrame(wholeNumber(method, args, 0, QStringLiteral("frame index")));
+host::Variant HostObject::gotoFrame(const QString& method, const Args& args,
+                                    FramePosition& position) {
+    model_.gotoFrame(position, wholeNumber(method, args, 0, QStringLiteral("frame index")));
     return host::Empty{};
 }
 
-host::Variant HostObject::createAnimAdv(const QString& method, const Args& args) {
+host::Variant HostObject::createAnimAdv(const QString& method, const Args& args,
+                                        FramePosition& position) {
     const int32_t frames = wholeNumber(method, args, 0, QStringLiteral("frame count"));
     wholeNumberIn(method, args, 1, QStringLiteral("mode"), 2, 2);
-    model_.createAnimation(frames);
+    model_.createAnimation(position, frames);
     return host::Empty{};
 }
 

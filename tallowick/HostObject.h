@@ -1,10 +1,13 @@
 #pragma once
 
 #include "host/AutomationObject.h"
+#include "tallowick/CallerPositions.h"
+#include "tallowick/FramePosition.h"
 #include "tallowick/RgbaFrame.h"
 
 #include <QHash>
 #include <QString>
+#include <variant>
 #include <vector>
 
 namespace tallowick {
@@ -16,42 +19,61 @@ class WindowCaller;
 // regard to case, on the model. A refused call throws host::HostCallError
 // with the method as the caller spelled it and the reason; the model is then
 // unchanged.
+//
+// Each program on the bus has its own current document and frame, which the
+// calls about "the current image" use; Invoke, for calls made in this
+// process, uses the host window's.
 class HostObject : public host::AutomationObject {
 public:
     HostObject(HostModel& model, WindowCaller& windows);
 
     host::Variant Invoke(const QString& method,
                          const std::vector<host::Variant>& args = {}) override;
+    host::Variant InvokeFrom(const QString& caller, const QString& method,
+                             const std::vector<host::Variant>& args) override;
     // Refuses an unknown method or a wrong argument count before anything is
-    // read, and takes a byte array only as large as the current frame's
-    // planes, and only for the methods that take a plane.
+    // read, and takes a byte array only for the methods that take a plane,
+    // and only as large as the caller's current frame's planes.
     host::CallAdmission admit(const QString& caller, const QString& method,
                               std::size_t argumentCount) override;
 
+    // Drops what the host keeps for `busName`, a program that has left the
+    // bus: its current document and frame, and the windows it handed over.
+    void programLeft(const QString& busName);
+    const CallerPositions& callers() const { return callers_; }
+
 private:
     using Args = std::vector<host::Variant>;
-    using Handler = host::Variant (HostObject::*)(const QString& method, const Args& args);
+    using PlainHandler = host::Variant (HostObject::*)(const QString& method, const Args& args);
+    // A call about the caller's current image, with the caller's position.
+    using ImageHandler = host::Variant (HostObject::*)(const QString& method, const Args& args,
+                                                       FramePosition& position);
+    using Handler = std::variant<PlainHandler, ImageHandler>;
     struct Entry {
-        Handler handler = nullptr;
+        Handler handler;
         std::size_t argumentCount = 0;
         bool takesPlane = false;
     };
     static const QHash<QString, Entry>& entries();
-    // The entry of `method`; HostCallError for an unknown method or a call
-    // with another number of arguments.
+    // The entry of `method`; host::UnknownOperationError for an unknown
+    // method, HostCallError for a call with another number of arguments.
     static const Entry& entryFor(const QString& method, std::size_t argumentCount);
+
+    host::Variant dispatch(const QString& method, const Args& args, FramePosition& position);
 
     host::Variant getAppDir(const QString& method, const Args& args);
     host::Variant sendFormObject(const QString& method, const Args& args);
     host::Variant wallpaperFilename(const QString& method, const Args& args);
-    host::Variant bufferWidth(const QString& method, const Args& args);
-    host::Variant bufferHeight(const QString& method, const Args& args);
-    template <Channel channel> host::Variant getPlane(const QString& method, const Args& args);
-    template <Channel channel> host::Variant setPlane(const QString& method, const Args& args);
-    host::Variant newBuffer(const QString& method, const Args& args);
-    host::Variant saveUndo(const QString& method, const Args& args);
+    host::Variant bufferWidth(const QString& method, const Args& args, FramePosition& position);
+    host::Variant bufferHeight(const QString& method, const Args& args, FramePosition& position);
+    template <Channel channel>
+    host::Variant getPlane(const QString& method, const Args& args, FramePosition& position);
+    template <Channel channel>
+    host::Variant setPlane(const QString& method, const Args& args, FramePosition& position);
+    host::Variant newBuffer(const QString& method, const Args& args, FramePosition& position);
+    host::Variant saveUndo(const QString& method, const Args& args, FramePosition& position);
     host::Variant refresh(const QString& method, const Args& args);
-    host::Variant initMarquee(const QString& method, const Args& args);
+    host::Variant initMarquee(const QString& method, const Args& args, FramePosition& position);
     host::Variant alphaOn(const QString& method, const Args& args);
     host::Variant setPrimaryColor(const QString& method, const Args& args);
     host::Variant setSecondaryColor(const QString& method, const Args& args);
@@ -59,16 +81,17 @@ private:
     host::Variant brushWidth(const QString& method, const Args& args);
     host::Variant brushHeight(const QString& method, const Args& args);
     template <Channel channel> host::Variant getBrushPlane(const QString& method, const Args& args);
-    host::Variant totalFrames(const QString& method, const Args& args);
-    host::Variant gotoFrameAdv(const QString& method, const Args& args);
-    host::Variant gotoFrame(const QString& method, const Args& args);
-    host::Variant createAnimAdv(const QString& method, const Args& args);
+    host::Variant totalFrames(const QString& method, const Args& args, FramePosition& position);
+    host::Variant gotoFrameAdv(const QString& method, const Args& args, FramePosition& position);
+    host::Variant gotoFrame(const QString& method, const Args& args, FramePosition& position);
+    host::Variant createAnimAdv(const QString& method, const Args& args, FramePosition& position);
     host::Variant statusOpen(const QString& method, const Args& args);
     host::Variant status(const QString& method, const Args& args);
     host::Variant statusClose(const QString& method, const Args& args);
 
     HostModel& model_;
     WindowCaller& windows_;
+    CallerPositions callers_;
 };
 
 } // namespace tallowick

@@ -4,6 +4,7 @@
 #include "host/DBusExport.h"
 #include "platform/Memory.h"
 #include "platform/TerminationSignals.h"
+#include "tallowick/BusDepartures.h"
 #include "tallowick/CommandLine.h"
 #include "tallowick/DBusWindowCaller.h"
 #include "tallowick/DocumentSaving.h"
@@ -79,6 +80,16 @@ int runHost(const HostOptions& options) {
             return kStartFailure;
         }
     }
+    // Followed before the name is claimed, so that no caller can leave unseen.
+    std::unique_ptr<BusDepartures> departures;
+    try {
+        departures = std::make_unique<BusDepartures>(bus);
+    } catch (const BusWatchError& error) {
+        report(error);
+        return kServiceFailure;
+    }
+    QObject::connect(departures.get(), &BusDepartures::departed, qApp,
+                     [&hostObject](const QString& name) { hostObject.programLeft(name); });
     std::optional<host::ServedHostObject> service;
     try {
         service.emplace(bus, tracing ? static_cast<host::AutomationObject&>(*tracing)

@@ -199,6 +199,70 @@ TEST_F(HostEndToEnd, CallsPrefsCallbackOnAWindowHandedOver) {
     EXPECT_EQ(target.path, exported.reference().path);
 }
 
+// A window whose every operation fails: without the operation, as an
+// options dialog answers PrefsCallback, or broken.
+class RefusingWindow : public host::AutomationObject {
+public:
+    explicit RefusingWindow(bool hasOperations) : hasOperations_(hasOperations) {}
+    Variant Invoke(const QString& method, const std::vector<Variant>&) override {
+        ++calls;
+        if (hasOperations_)
+            throw HostCallError(method, QStringLiteral("the theme is broken"));
+        throw host::UnknownOperationError(
+            method, QStringLiteral("the options dialog has no operation of that name"));
+    }
+    int calls = 0;
+
+private:
+    bool hasOperations_;
+};
+
+TEST_F(HostEndToEnd, AWindowWithoutPrefsCallbackIsNoFailureButABrokenOneIsLogged) {
+    startHost();
+    RefusingWindow dialog(false);
+    RefusingWindow broken(true);
+    const host::ObjectExport dialogExport = host::exportWindow(host->pluginConnection(), dialog);
+    const host::ObjectExport brokenExport = host::exportWindow(host->pluginConnection(), broken);
+    host->object().Invoke("Tal_SendFormObject", {dialogExport.reference(), int16_t{0}});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.calls == 1; }, 10000));
+    // The dialog's answer went out before this call on the same connection,
+    // so the host has it before the broken window's.
+    host->object().Invoke("Tal_SendFormObject", {brokenExport.reference(), int16_t{0}});
+    QString log;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            log += host->standardError();
+            return log.contains("the theme is broken");
+        },
+        10000));
+    EXPECT_TRUE(log.contains("PrefsCallback of window " + brokenExport.reference().service +
+                             brokenExport.reference().path))
+        << log.toStdString();
+    EXPECT_FALSE(log.contains("no operation of that name")) << log.toStdString();
+    EXPECT_FALSE(log.contains(dialogExport.reference().path + " failed")) << log.toStdString();
+}
+
+TEST_F(HostEndToEnd, TwoProgramsRetrievingAtOnceGetTheirOwnFramesAndDocuments) {
+    startHost();
+    auto& first = host->object();
+    const auto second = host::connectToHost(bus.connect("second"));
+    for (int round = 0; round < 2; ++round) {
+        first.Invoke("Tal_GotoFrameAdv", {int32_t{1}, int16_t{3}});
+        second->Invoke("Tal_GotoFrameAdv", {int32_t{0}, int16_t{3}});
+        expectFramePlane(plane(first, "tal_GetRbuffer"), 1, qRed);
+        expectFramePlane(plane(*second, "tal_GetRbuffer"), 0, qRed);
+        second->Invoke("Tal_GotoFrameAdv", {int32_t{1}, int16_t{3}});
+        first.Invoke("Tal_GotoFrameAdv", {int32_t{0}, int16_t{3}});
+        expectFramePlane(plane(*second, "tal_GetGbuffer"), 1, qGreen);
+        expectFramePlane(plane(first, "Tal_GetABuffer"), 0, qAlpha);
+    }
+    // A document the second program creates is its own current one alone.
+    second->Invoke("tal_CreateAnimAdv", {int32_t{5}, int16_t{2}});
+    EXPECT_EQ(number(*second, "tal_GetTotalFrames"), 5);
+    EXPECT_EQ(number(first, "tal_GetTotalFrames"), 2);
+    expectFramePlane(plane(first, "Tal_GetBbuffer"), 0, qBlue);
+}
+
 TEST_F(HostEndToEnd, SavesEveryDocumentAndTracesEveryCallWhenItEnds) {
     startHost();
     auto& h = host->object();

@@ -163,6 +163,36 @@ TEST_F(HostLinkOverBus, FailuresComeBackAsHostCallErrorWithMethodAndReason) {
     EXPECT_TRUE(unsendable.reason().contains("the result could not be sent")) << unsendable.what();
 }
 
+// What `call` throws: "unknown operation" or "failure" by its type, then its
+// text.
+template <typename Call> std::string kindOfFailure(Call&& call) {
+    try {
+        call();
+    } catch (const host::UnknownOperationError& error) {
+        return std::string("unknown operation: ") + error.what();
+    } catch (const HostCallError& error) {
+        return std::string("failure: ") + error.what();
+    }
+    return "no failure";
+}
+
+TEST_F(HostLinkOverBus, AnObjectWithoutTheOperationSaysSoAcrossTheBus) {
+    served.setHandler("PrefsCallback", [](const std::vector<Variant>&) -> Variant {
+        throw host::UnknownOperationError("PrefsCallback",
+                                          "the dialog has no operation of that name");
+    });
+    EXPECT_EQ(kindOfFailure([&] { client->Invoke("prefscallback"); }),
+              "unknown operation: prefscallback: the dialog has no operation of that name");
+
+    // An operation that is there but fails because another object lacks one
+    // is a failure of its own.
+    served.setHandler("DoColorPick", [](const std::vector<Variant>&) -> Variant {
+        throw host::UnknownOperationError("Tal_PickColour", "unknown method");
+    });
+    EXPECT_EQ(kindOfFailure([&] { client->Invoke("DoColorPick"); }),
+              "failure: DoColorPick: Tal_PickColour: unknown method");
+}
+
 TEST_F(HostLinkOverBus, CallsToAMissingObjectOrWithUnsendableArgumentsFail) {
     DBusAutomationObject nowhere(bus.connect("client"),
                                  {reference.service, QStringLiteral("/nowhere"), nullptr});

@@ -91,6 +91,26 @@ TEST_F(WindowExport, AByteArraySentToAWindowIsRefusedUnread) {
     EXPECT_TRUE(window.calls().empty());
 }
 
+TEST_F(WindowExport, AWindowWithoutTheOperationFailsOnlyWhenTheCallerCares) {
+    window.setHandler("PrefsCallback", [](const std::vector<Variant>&) -> Variant {
+        throw host::UnknownOperationError("PrefsCallback",
+                                          "the options dialog has no operation of that name");
+    });
+    window.failCalls("DoColorPick", "no picture to pick from");
+    const host::ObjectExport exported = host::exportWindow(program, window);
+    const host::ObjectRef target = exported.reference();
+
+    const auto ignoring = host::MissingOperation::IsIgnored;
+    host::invokeAsync(hostSide, target, "PrefsCallback", {target}, failures.handler(), ignoring);
+    host::invokeAsync(hostSide, target, "PrefsCallback", {target}, failures.handler());
+    // Only a missing operation is passed over; other failures still come.
+    host::invokeAsync(hostSide, target, "DoColorPick", {}, failures.handler(), ignoring);
+    ASSERT_TRUE(runEventsUntil([&] { return failures.reasons.size() == 2; }));
+    EXPECT_EQ(failures.reasons, (QStringList{"the options dialog has no operation of that name",
+                                             "no picture to pick from"}));
+    EXPECT_EQ(window.countOf("PrefsCallback"), 2);
+}
+
 TEST_F(WindowExport, CallsToAGoneWindowOrProgramReportFailure) {
     std::optional<host::ObjectExport> exported(host::exportWindow(program, window));
     const host::ObjectRef target = exported->reference();
