@@ -135,9 +135,11 @@ int runHost(const HostOptions& options) {
 
     bool busLost = false;
     // Queued: a window's question waits in an event loop of its own, which
-    // must not run inside the bus's delivery.
+    // must not run inside the bus's delivery. Tied to the window, when there
+    // is one, so that a late report never reaches a window that is gone.
+    QObject* busLossContext = window ? static_cast<QObject*>(window.get()) : qApp;
     QObject::connect(
-        &busWatch, &host::BusLossWatch::lost, qApp,
+        &busWatch, &host::BusLossWatch::lost, busLossContext,
         [&busLost, &options, window = window.get()](const QString& reason) {
             busLost = true;
             reactToBusLoss(reason, options, window);
