@@ -41,6 +41,9 @@ public:
     // Asks the user for a picture file, titled `caption`; empty when the
     // user cancels.
     using PictureFileChooser = std::function<QString(QWidget* parent, const QString& caption)>;
+    // Asks the user for a folder, titled `caption`; empty when the user
+    // cancels.
+    using FolderChooser = std::function<QString(QWidget* parent, const QString& caption)>;
 
     HostWindow(HostModel& model, WindowCaller& windows, QWidget* parent = nullptr);
 
@@ -51,6 +54,13 @@ public:
     void setPictureFileChooser(PictureFileChooser chooser) {
         choosePictureFile_ = std::move(chooser);
     }
+    // The same for every command that asks for a folder.
+    void setFolderChooser(FolderChooser chooser) { chooseFolder_ = std::move(chooser); }
+
+    // The host is off the bus for `reason`: plug-ins can no longer reach it.
+    // Tells the user and offers to save the documents into a folder of the
+    // user's choice; declining the offer saves nothing.
+    void reportBusLost(const QString& reason);
 
 signals:
     // The user chose the plug-in `program` (a file name in the host's
@@ -80,6 +90,7 @@ private:
     void saveAllDocuments();
     void undo();
     static QString askForPictureFile(QWidget* parent, const QString& caption);
+    static QString askForFolder(QWidget* parent, const QString& caption);
     void fillPluginMenu();
     void addPluginEntry(const QString& program);
     void startPluginOnPicture(const QString& program);
@@ -100,6 +111,7 @@ private:
     QProgressBar* progressBar_ = nullptr;
     QMenu* pluginMenu_ = nullptr;
     PictureFileChooser choosePictureFile_ = &HostWindow::askForPictureFile;
+    FolderChooser chooseFolder_ = &HostWindow::askForFolder;
     QTimer redrawTimer_;
     QTimer playbackTimer_;
 };

@@ -55,7 +55,7 @@ void HostWindow::buildMenus() {
 }
 
 void HostWindow::openAnimationFolder() {
-    const QString folder = QFileDialog::getExistingDirectory(this, tr("Open animation folder"));
+    const QString folder = chooseFolder_(this, tr("Open animation folder"));
     if (!folder.isEmpty())
         openDocument(folder);
 }
@@ -90,7 +90,7 @@ void HostWindow::loadBrushPicture() {
 }
 
 void HostWindow::saveAllDocuments() {
-    const QString folder = QFileDialog::getExistingDirectory(this, tr("Save all documents into"));
+    const QString folder = chooseFolder_(this, tr("Save all documents into"));
     if (folder.isEmpty())
         return;
     try {
@@ -104,6 +104,17 @@ void HostWindow::saveAllDocuments() {
     }
 }
 
+void HostWindow::reportBusLost(const QString& reason) {
+    const platform::MessageBoxAnswer answer = platform::showMessageBox(
+        tr("Tallowick is no longer on the session bus: %1.\n\nPlug-ins cannot reach it any "
+           "more. Save the open documents now?")
+            .arg(reason),
+        platform::MessageBoxButtons::YesNo, platform::MessageBoxIcon::Critical,
+        platform::MessageBoxAnswer::Yes);
+    if (answer == platform::MessageBoxAnswer::Yes)
+        saveAllDocuments();
+}
+
 void HostWindow::undo() {
     if (!model_.undo())
         statusBar()->showMessage(tr("Nothing to undo"), kStatusMessageMs);
@@ -111,6 +122,10 @@ void HostWindow::undo() {
 
 QString HostWindow::askForPictureFile(QWidget* parent, const QString& caption) {
     return QFileDialog::getOpenFileName(parent, caption);
+}
+
+QString HostWindow::askForFolder(QWidget* parent, const QString& caption) {
+    return QFileDialog::getExistingDirectory(parent, caption);
 }
 
 void HostWindow::fillPluginMenu() {

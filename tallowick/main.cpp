@@ -1,7 +1,9 @@
 // The stand-in host: serves its automation object on the session bus, shows
 // its window (or runs headless), starts the plug-in named on its command line
 // and saves its documents when it ends.
+#include "host/BusLossWatch.h"
 #include "host/DBusExport.h"
+#include "host/DBusWire.h"
 #include "platform/Memory.h"
 #include "platform/TerminationSignals.h"
 #include "tallowick/BusDepartures.h"
@@ -54,11 +56,36 @@ int saveOnExit(const HostOptions& options, const HostModel& model, int status) {
     return status;
 }
 
+// Off the bus the host serves nobody. A headless host ends, saving its
+// documents on the way out as at any end; a window tells its user and offers
+// to save them.
+void reactToBusLoss(const QString& reason, const HostOptions& options, HostWindow* window) {
+    QString consequence;
+    if (window)
+        consequence = QStringLiteral("plug-ins can no longer reach the host");
+    else if (options.saveDir.isEmpty())
+        consequence = QStringLiteral("the host ends");
+    else
+        consequence =
+            QStringLiteral("the host ends, saving its documents under ") + options.saveDir;
+    report(QStringLiteral("lost the session bus: %1; %2").arg(reason, consequence));
+    if (window)
+        window->reportBusLost(reason);
+    else
+        QCoreApplication::exit(kServiceFailure);
+}
+
 int runHost(const HostOptions& options) {
     const QString appDir = QCoreApplication::applicationDirPath();
     std::unique_ptr<HostModel> model;
     try {
+        // Found now, not after the work of the session is done.
+        if (!options.saveDir.isEmpty())
+            prepareSaveFolder(options.saveDir);
         model = createHostModel(options, appDir);
+    } catch (const SaveError& error) {
+        report(QStringLiteral("--save-dir ") + QString::fromLocal8Bit(error.what()));
+        return kStartFailure;
     } catch (const std::exception& error) {
         report(error);
         return kStartFailure;
@@ -99,6 +126,10 @@ int runHost(const HostOptions& options) {
         return kServiceFailure;
     }
 
+    // Made after the service, so that the name given up at the end is not
+    // taken for a loss.
+    host::BusLossWatch busWatch(bus, QString(host::dbus::kHostService));
+
     platform::TerminationSignals termination;
     QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, qApp,
                      [] { QCoreApplication::exit(0); });
@@ -112,6 +143,19 @@ int runHost(const HostOptions& options) {
         window = std::make_unique<HostWindow>(*model, windows);
         window->show();
     }
+
+    bool busLost = false;
+    // Queued: a window's question waits in an event loop of its own, which
+    // must not run inside the bus's delivery. Tied to the window, when there
+    // is one, so that a late report never reaches a window that is gone.
+    QObject* busLossContext = window ? static_cast<QObject*>(window.get()) : qApp;
+    QObject::connect(
+        &busWatch, &host::BusLossWatch::lost, busLossContext,
+        [&busLost, &options, window = window.get()](const QString& reason) {
+            busLost = true;
+            reactToBusLoss(reason, options, window);
+        },
+        Qt::QueuedConnection);
 
     PluginLauncher launcher(appDir);
     QObject::connect(&launcher, &PluginLauncher::pluginFinished, qApp,
@@ -141,7 +185,8 @@ int runHost(const HostOptions& options) {
         }
     }
 
-    return saveOnExit(options, *model, QCoreApplication::exec());
+    const int status = QCoreApplication::exec();
+    return saveOnExit(options, *model, busLost ? kServiceFailure : status);
 }
 
 // What QApplication is given: the program's name alone, since the host has

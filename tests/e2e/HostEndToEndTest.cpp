@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -300,6 +301,20 @@ TEST_F(HostEndToEnd, SavesEveryDocumentAndTracesEveryCallWhenItEnds) {
     EXPECT_EQ(array["crc32"].toDouble(), 3421780262.0);
 }
 
+TEST_F(HostEndToEnd, EndsWithAFailureAndSavesItsDocumentsWhenItsBusDies) {
+    startHost();
+    host->object().Invoke("tal_CreateAnimAdv", {int32_t{3}, int16_t{2}});
+
+    bus.killDaemon();
+    EXPECT_NE(host->waitForExit(30000), 0);
+    const QString message = host->standardError();
+    EXPECT_TRUE(message.contains("lost the session bus")) << message.toStdString();
+
+    const QDir saved(folder.filePath("saved"));
+    EXPECT_EQ(QDir(saved.filePath("doc0")).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(QDir(saved.filePath("doc1")).entryList(QDir::Files).size(), 3);
+}
+
 TEST(HostLifetime, AHeadlessHostEndsWithThePluginItStartedAndItsStatus) {
     tests::PrivateBus bus;
     QTemporaryDir folder;
@@ -360,6 +375,35 @@ TEST(HostLifetime, ABadOptionOrAnUnreadablePictureEndsTheHostWithStatus2) {
         EXPECT_EQ(hostProcess.exitCode(), 2) << arguments.join(' ').toStdString();
         const QString message = QString::fromLocal8Bit(hostProcess.readAllStandardError());
         EXPECT_TRUE(message.contains(arguments.last())) << message.toStdString();
+    }
+}
+
+TEST(HostLifetime, ASaveFolderThatCannotBeWrittenEndsTheHostBeforeAnyPlugInStarts) {
+    tests::PrivateBus bus;
+    QTemporaryDir folder;
+    QFile file(folder.filePath("file"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    QStringList unusable{folder.filePath("file/saved")};
+    // Permission bits do not stop root, so a read-only folder only counts
+    // for anyone else.
+    if (::geteuid() != 0) {
+        ASSERT_TRUE(QDir().mkpath(folder.filePath("read-only")));
+        ASSERT_TRUE(QFile::setPermissions(folder.filePath("read-only"),
+                                          QFile::ReadOwner | QFile::ExeOwner));
+        unusable << folder.filePath("read-only");
+    }
+    for (const QString& saveDir : unusable) {
+        QProcess hostProcess;
+        hostProcess.setProcessEnvironment(bus.environment());
+        hostProcess.start(tests::applicationFolder() + "/tallowick",
+                          {"--headless", "--save-dir", saveDir, "--run", "e2e_probe", "0"});
+        ASSERT_TRUE(hostProcess.waitForFinished(30000));
+        EXPECT_EQ(hostProcess.exitCode(), 2) << saveDir.toStdString();
+        const QString errors = QString::fromLocal8Bit(hostProcess.readAllStandardError());
+        EXPECT_TRUE(errors.contains("--save-dir " + saveDir + ": ")) << errors.toStdString();
+        const QString output = QString::fromLocal8Bit(hostProcess.readAllStandardOutput());
+        EXPECT_FALSE((errors + output).contains("e2e_probe")) << "the plug-in ran";
     }
 }
 

@@ -67,8 +67,7 @@ PrivateBus::PrivateBus() : folder_(QStringLiteral("/tmp/tallowick-bus-XXXXXX")) 
 PrivateBus::~PrivateBus() {
     for (const QString& name : connections_)
         QDBusConnection::disconnectFromBus(name);
-    daemon_->kill();
-    daemon_->waitForFinished();
+    killDaemon();
 }
 
 QString PrivateBus::connectionName(const QString& name) const {
@@ -94,6 +93,11 @@ void PrivateBus::disconnect(const QString& name) {
     const QString fullName = connectionName(name);
     QDBusConnection::disconnectFromBus(fullName);
     connections_.removeAll(fullName);
+}
+
+void PrivateBus::killDaemon() {
+    daemon_->kill();
+    daemon_->waitForFinished();
 }
 
 QProcessEnvironment PrivateBus::environment() const {

@@ -36,6 +36,10 @@ public:
     // it leave the bus.
     void disconnect(const QString& name);
 
+    // Kills the daemon as a crash would: every connection through it closes
+    // at once. Nothing can connect afterwards.
+    void killDaemon();
+
     // The environment for a child process whose session bus is this one.
     QProcessEnvironment environment() const;
 

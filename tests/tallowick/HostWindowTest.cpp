@@ -1,5 +1,7 @@
 #include "tallowick/HostWindow.h"
 
+#include "platform/MessageBox.h"
+#include "tallowick/DocumentSaving.h"
 #include "tallowick/FrameRendering.h"
 #include "tallowick/FrameView.h"
 #include "tallowick/HostModel.h"
@@ -14,6 +16,7 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <deque>
 #include <gtest/gtest.h>
 #include <optional>
 #include <vector>
@@ -81,6 +84,42 @@ TEST_F(HostWindowView, ProgressShowsOnlyWhileOpen) {
     EXPECT_EQ(bar->value(), 42);
     model.closeProgress();
     EXPECT_FALSE(bar->isVisible());
+}
+
+TEST_F(HostWindowView, ALostBusIsToldAndTheDocumentsSavedOnlyWhenTheUserAccepts) {
+    QTemporaryDir out;
+    QStringList folderCaptions;
+    window.setFolderChooser([&](QWidget*, const QString& caption) {
+        folderCaptions << caption;
+        return out.path();
+    });
+    std::vector<platform::MessageBoxRequest> boxes;
+    std::deque<platform::MessageBoxAnswer> answers{platform::MessageBoxAnswer::No,
+                                                   platform::MessageBoxAnswer::Yes};
+    const platform::ScopedMessageBoxResponder responder(
+        [&](const platform::MessageBoxRequest& box) {
+            boxes.push_back(box);
+            const platform::MessageBoxAnswer answer = answers.front();
+            answers.pop_front();
+            return answer;
+        });
+
+    // Declined (also what a box nobody can answer says): nothing is asked
+    // for, nothing written.
+    window.reportBusLost("the daemon went away");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].buttons, platform::MessageBoxButtons::YesNo);
+    EXPECT_TRUE(boxes[0].text.contains("session bus: the daemon went away"))
+        << boxes[0].text.toStdString();
+    EXPECT_EQ(folderCaptions, QStringList{});
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{});
+
+    // Accepted: the user picks the folder, and every frame lands there.
+    window.reportBusLost("the daemon went away");
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(folderCaptions.size(), 1);
+    EXPECT_TRUE(QFile::exists(tallowick::savedFramePath(out.path(), 0, 0)));
+    EXPECT_TRUE(QFile::exists(tallowick::savedFramePath(out.path(), 0, 1)));
 }
 
 struct LaunchRequest {
