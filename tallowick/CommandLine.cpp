@@ -43,6 +43,16 @@ private:
     QSet<QString> seen_;
 };
 
+uint64_t memoryBudgetOf(const QString& option, const QString& value) {
+    bool ok = false;
+    const qulonglong mebibytes = value.toULongLong(&ok);
+    if (!ok || mebibytes < 1 || mebibytes > kLargestMemoryBudgetMiB)
+        refuse(option, QStringLiteral("\"%1\" is not a whole number of MiB from 1 to %2")
+                           .arg(value)
+                           .arg(kLargestMemoryBudgetMiB));
+    return mebibytes;
+}
+
 void refuseBoth(const ArgumentReader& reader, const QString& first, const QString& second) {
     if (reader.seen(first) && reader.seen(second))
         refuse(second, QStringLiteral("cannot be combined with %1").arg(first));
@@ -76,6 +86,9 @@ HostOptions parseCommandLine(const QStringList& arguments) {
             options.saveDir = reader.valueOf(option, QStringLiteral("a folder"));
         } else if (option == QLatin1String("--trace")) {
             options.tracePath = reader.valueOf(option, QStringLiteral("a file"));
+        } else if (option == QLatin1String("--memory-budget")) {
+            options.memoryBudgetMiB =
+                memoryBudgetOf(option, reader.valueOf(option, QStringLiteral("a size in MiB")));
         } else if (option == QLatin1String("--headless")) {
             options.headless = true;
         } else if (option == QLatin1String("--run")) {
@@ -109,6 +122,10 @@ QString usageText() {
         "                       DIR/docN/frameNNNN.png (DIR is created and checked\n"
         "                       for writing at start)\n"
         "  --trace FILE         write one JSON line per call the host receives\n"
+        "  --memory-budget MIB  the memory, in MiB, that documents, their frames and\n"
+        "                       undo snapshots may hold together (default: half of\n"
+        "                       the machine's memory); a document beyond it is\n"
+        "                       refused, and the oldest undo snapshots make room\n"
         "  --headless           no window, and no display needed; the plug-in started\n"
         "                       by --run still shows its window. The host ends with\n"
         "                       that plug-in, on SIGTERM or SIGINT, or with status 1\n"

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 
@@ -29,6 +30,8 @@ struct HostOptions {
     // Empty: no trace.
     QString tracePath;
     bool headless = false;
+    // Empty: half of the machine's physical memory.
+    std::optional<uint64_t> memoryBudgetMiB;
     std::optional<QString> runProgram;
     std::optional<QString> runArgument;
     bool help = false;
@@ -36,9 +39,12 @@ struct HostOptions {
 
 // Parses the arguments after the program's name. `--run PROGRAM` takes the
 // next argument as the plug-in's argument text unless it starts with "--".
-// Throws CommandLineError for an unknown option, a missing value, an option
-// given twice, options that exclude each other, or a stray argument.
+// Throws CommandLineError for an unknown option, a missing or malformed value,
+// an option given twice, options that exclude each other, or a stray argument.
 HostOptions parseCommandLine(const QStringList& arguments);
+
+// The largest --memory-budget taken, in MiB: a pebibyte.
+inline constexpr uint64_t kLargestMemoryBudgetMiB = uint64_t{1} << 30;
 
 // The text `--help` prints.
 QString usageText();

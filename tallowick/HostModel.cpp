@@ -1,7 +1,6 @@
 #include "tallowick/HostModel.h"
 
 #include <cmath>
-#include <unistd.h>
 #include <utility>
 
 namespace tallowick {
@@ -9,17 +8,6 @@ namespace tallowick {
 namespace {
 
 constexpr Rgba kWhite{255, 255, 255, 255};
-
-// The host allows itself half the machine's memory for one new document, so
-// that an absurd frame count or size is refused instead of swapping the
-// machine to a halt.
-uint64_t memoryBudget() {
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGE_SIZE);
-    if (pages <= 0 || pageSize <= 0)
-        return UINT64_MAX;
-    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) / 2;
-}
 
 void checkNewDocument(int32_t frames, int32_t width, int32_t height) {
     if (frames < 1)
@@ -32,31 +20,36 @@ void checkNewDocument(int32_t frames, int32_t width, int32_t height) {
                              .arg(width)
                              .arg(height)
                              .toStdString());
-    // Four planes of (W + 1) x (H + 1) bytes per frame.
-    uint64_t bytes = 4;
-    const bool overflow =
-        __builtin_mul_overflow(bytes, static_cast<uint64_t>(width) + 1, &bytes) ||
-        __builtin_mul_overflow(bytes, static_cast<uint64_t>(height) + 1, &bytes) ||
-        __builtin_mul_overflow(bytes, static_cast<uint64_t>(frames), &bytes);
-    const uint64_t budget = memoryBudget();
-    if (overflow || bytes > budget)
-        throw ModelError(QStringLiteral("%1 frames of %2 x %3 pixels need more than the %4 MiB "
-                                        "this host allows for one document")
-                             .arg(frames)
-                             .arg(width)
-                             .arg(height)
-                             .arg(budget >> 20)
-                             .toStdString());
+}
+
+uint64_t bytesOf(const Document& document) {
+    return MemoryBudget::framesBytes(document.frameCount(), document.width(), document.height());
+}
+
+uint64_t bytesOf(const RgbaFrame& frame) {
+    return MemoryBudget::frameBytes(frame.width(), frame.height());
+}
+
+QString snapshotText(const RgbaFrame& frame) {
+    return QStringLiteral("an undo snapshot of %1 x %2 pixels")
+        .arg(frame.width())
+        .arg(frame.height());
 }
 
 } // namespace
 
 HostModel::HostModel(Document first, std::optional<RgbaFrame> brush, QString appDir,
-                     QString wallpaperFileName, QObject* parent)
-    : QObject(parent), brush_(std::move(brush)), appDir_(std::move(appDir)),
+                     QString wallpaperFileName, MemoryBudget budget, QObject* parent)
+    : QObject(parent), budget_(budget), brush_(std::move(brush)), appDir_(std::move(appDir)),
       wallpaperFileName_(std::move(wallpaperFileName)) {
+    budget_.charge(bytesOf(first), framesText(first.frameCount(), first.width(), first.height()));
     documents_.push_back(std::move(first));
 }
+
+HostModel::HostModel(Document first, std::optional<RgbaFrame> brush, QString appDir,
+                     QString wallpaperFileName, QObject* parent)
+    : HostModel(std::move(first), std::move(brush), std::move(appDir), std::move(wallpaperFileName),
+                MemoryBudget::ofPhysicalMemory(), parent) {}
 
 const Document& HostModel::currentDocument() const {
     return documents_[static_cast<std::size_t>(currentDocument_)];
@@ -106,6 +99,14 @@ void HostModel::makeCurrent(int document, int frame) {
 }
 
 int HostModel::addDocument(Document document) {
+    const uint64_t bytes = bytesOf(document);
+    const QString request = framesText(document.frameCount(), document.width(), document.height());
+    makeRoom(bytes, request, kUndoLimit);
+    budget_.charge(bytes, request);
+    return appendDocument(std::move(document));
+}
+
+int HostModel::appendDocument(Document document) {
     documents_.push_back(std::move(document));
     const int index = static_cast<int>(documents_.size()) - 1;
     currentDocument_ = index;
@@ -147,25 +148,39 @@ void HostModel::gotoFrame(int64_t index) {
 }
 
 void HostModel::createAnimation(FramePosition& position, int32_t frameCount) {
+    // Read before the new document is appended, which may move the others.
     const int32_t width = documentAt(position).width();
     const int32_t height = documentAt(position).height();
-    checkNewDocument(frameCount, width, height);
-    std::vector<RgbaFrame> frames;
-    frames.reserve(static_cast<std::size_t>(frameCount));
-    for (int32_t i = 0; i < frameCount; ++i)
-        frames.emplace_back(width, height, kWhite);
-    position = {addDocument(Document(QStringLiteral("Animation %1").arg(documents_.size()),
-                                     std::move(frames))),
+    position = {createWhiteDocument(QStringLiteral("Animation %1").arg(documents_.size()),
+                                    frameCount, width, height),
                 0};
 }
 
 void HostModel::createStill(FramePosition& position, int32_t width, int32_t height) {
-    checkNewDocument(1, width, height);
-    std::vector<RgbaFrame> frames;
-    frames.emplace_back(width, height, kWhite);
-    position = {addDocument(Document(QStringLiteral("Picture %1").arg(documents_.size()),
-                                     std::move(frames))),
-                0};
+    position = {
+        createWhiteDocument(QStringLiteral("Picture %1").arg(documents_.size()), 1, width, height),
+        0};
+}
+
+int HostModel::createWhiteDocument(const QString& name, int32_t frameCount, int32_t width,
+                                   int32_t height) {
+    checkNewDocument(frameCount, width, height);
+    // Charged before a byte is allocated, so a request beyond the budget
+    // never touches the machine's memory.
+    const uint64_t bytes = MemoryBudget::framesBytes(frameCount, width, height);
+    const QString request = framesText(frameCount, width, height);
+    makeRoom(bytes, request, kUndoLimit);
+    budget_.charge(bytes, request);
+    try {
+        std::vector<RgbaFrame> frames;
+        frames.reserve(static_cast<std::size_t>(frameCount));
+        for (int32_t i = 0; i < frameCount; ++i)
+            frames.emplace_back(width, height, kWhite);
+        return appendDocument(Document(name, std::move(frames)));
+    } catch (...) {
+        budget_.release(bytes);
+        throw;
+    }
 }
 
 void HostModel::createStill(int32_t width, int32_t height) {
@@ -194,20 +209,43 @@ void HostModel::setSecondaryColour(Rgb colour) {
     emit coloursChanged();
 }
 
+std::optional<HostModel::Snapshot> HostModel::makeRoom(uint64_t bytes, const QString& request,
+                                                       std::size_t snapshotsKept) {
+    budget_.checkFits(bytes, request);
+    std::optional<Snapshot> dropped;
+    while (!undo_.empty() && (undo_.size() > snapshotsKept || !budget_.fitsNow(bytes))) {
+        budget_.releaseDroppable(bytesOf(undo_.front().planes));
+        dropped = std::move(undo_.front());
+        undo_.pop_front();
+    }
+    return dropped;
+}
+
 void HostModel::saveUndo(const FramePosition& position) {
     const RgbaFrame& frame = frameAt(position);
-    if (undo_.size() < kUndoLimit) {
-        undo_.push_back(Snapshot{position.document, position.frame, frame});
-        return;
+    const uint64_t bytes = bytesOf(frame);
+    const QString request = snapshotText(frame);
+    // The last snapshot dropped takes the new one in place when the sizes
+    // agree, which saves a fresh allocation; one of another size would only
+    // add to what the copy holds.
+    std::optional<Snapshot> spare = makeRoom(bytes, request, kUndoLimit - 1);
+    if (spare &&
+        (spare->planes.width() != frame.width() || spare->planes.height() != frame.height()))
+        spare.reset();
+    budget_.chargeDroppable(bytes, request);
+    try {
+        if (spare) {
+            spare->document = position.document;
+            spare->frame = position.frame;
+            spare->planes = frame;
+            undo_.push_back(std::move(*spare));
+        } else {
+            undo_.push_back(Snapshot{position.document, position.frame, frame});
+        }
+    } catch (...) {
+        budget_.releaseDroppable(bytes);
+        throw;
     }
-    // The history is full: the oldest snapshot makes room, and its planes
-    // take the new one in place when the sizes agree.
-    Snapshot recycled = std::move(undo_.front());
-    undo_.pop_front();
-    recycled.document = position.document;
-    recycled.frame = position.frame;
-    recycled.planes = frame;
-    undo_.push_back(std::move(recycled));
 }
 
 bool HostModel::undo() {
@@ -215,8 +253,9 @@ bool HostModel::undo() {
         return false;
     Snapshot snapshot = std::move(undo_.back());
     undo_.pop_back();
+    budget_.releaseDroppable(bytesOf(snapshot.planes));
     // Documents are never closed or resized, so the snapshot's frame still
-    // exists with the snapshot's size.
+    // exists with the snapshot's size, and the document's charge stands.
     documents_[static_cast<std::size_t>(snapshot.document)].frame(snapshot.frame) =
         std::move(snapshot.planes);
     makeCurrent(snapshot.document, snapshot.frame);

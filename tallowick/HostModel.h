@@ -4,6 +4,7 @@
 #include "host/Variant.h"
 #include "tallowick/Document.h"
 #include "tallowick/FramePosition.h"
+#include "tallowick/MemoryBudget.h"
 #include "tallowick/RgbaFrame.h"
 
 #include <QObject>
@@ -39,9 +40,10 @@ struct ProgressState {
 // Everything the stand-in host holds: the open documents with the host
 // window's current document and frame, the custom brush, the painting
 // colours, the undo history, the marquee, the alpha switch, the progress
-// display and the windows plug-ins handed over. It knows nothing of how calls
-// reach it, nor of who makes them: a program's own current document and frame
-// come with each call that needs them.
+// display and the windows plug-ins handed over. Documents and undo snapshots
+// are charged to one memory budget. It knows nothing of how calls reach it,
+// nor of who makes them: a program's own current document and frame come with
+// each call that needs them.
 class HostModel : public QObject {
     Q_OBJECT
 
@@ -50,6 +52,10 @@ public:
     // that snapshots every step cannot exhaust memory.
     static constexpr std::size_t kUndoLimit = 16;
 
+    // Charges `first` to `budget`: MemoryBudgetError when it does not fit.
+    HostModel(Document first, std::optional<RgbaFrame> brush, QString appDir,
+              QString wallpaperFileName, MemoryBudget budget, QObject* parent = nullptr);
+    // With a budget of MemoryBudget::ofPhysicalMemory().
     HostModel(Document first, std::optional<RgbaFrame> brush, QString appDir,
               QString wallpaperFileName, QObject* parent = nullptr);
 
@@ -71,6 +77,7 @@ public:
     const RgbaFrame& frameAt(const FramePosition& position) const;
 
     // Appends `document` and makes it current at frame 0; returns its index.
+    // MemoryBudgetError, with nothing changed, when it does not fit the budget.
     int addDocument(Document document);
     // ModelError for an index outside the open documents.
     void selectDocument(int index);
@@ -84,8 +91,8 @@ public:
     void gotoFrame(int64_t index);
     // A new document of `frameCount` white, opaque frames of the position's
     // document's size, or a one-frame one of `width` x `height`; it becomes
-    // current at frame 0. ModelError for a count or size below 1, or one
-    // that needs more memory than the host allows itself.
+    // current at frame 0. ModelError for a count or size below 1,
+    // MemoryBudgetError for one beyond what the budget has left.
     void createAnimation(FramePosition& position, int32_t frameCount);
     void createStill(FramePosition& position, int32_t width, int32_t height);
     void createStill(int32_t width, int32_t height);
@@ -105,7 +112,13 @@ public:
     // Snapshots the position's frame's four planes; undo() puts the latest
     // snapshot back into the document and frame it came from, makes that
     // frame the host window's current one and returns true, or returns false
-    // when there is none.
+    // when there is none. Beyond kUndoLimit snapshots, or where the budget has
+    // no room for the new one, the oldest are dropped first. A snapshot that
+    // would not fit even with every older one dropped is refused with a
+    // MemoryBudgetError and the history is left as it was: the caller learns,
+    // before it changes anything, that the change could not be undone.
+    // Snapshots are the droppable part of the budget: new documents drop the
+    // oldest too where they need the room.
     void saveUndo(const FramePosition& position);
     bool undo();
     std::size_t undoDepth() const { return undo_.size(); }
@@ -131,6 +144,9 @@ public:
     void releaseWindowsOf(const QString& busName);
     const std::vector<host::ObjectRef>& heldWindows() const { return windows_; }
 
+    // What documents and undo snapshots hold of the host's memory budget.
+    const MemoryBudget& memoryBudget() const { return budget_; }
+
     const QString& appDir() const { return appDir_; }
     const QString& wallpaperFileName() const { return wallpaperFileName_; }
 
@@ -153,7 +169,20 @@ private:
     RgbaFrame& frameForWriting(const FramePosition& position);
     void makeCurrent(int document, int frame);
     void makeCurrent(const FramePosition& position);
+    // Appends a document already charged to the budget and makes it current.
+    int appendDocument(Document document);
+    // A new document of `frameCount` white frames, charged to the budget and
+    // made current; returns its index.
+    int createWhiteDocument(const QString& name, int32_t frameCount, int32_t width, int32_t height);
+    // Drops the oldest undo snapshots until at most `snapshotsKept` remain
+    // and `bytes` more fit the budget beside what is in use. MemoryBudgetError
+    // naming `request`, with nothing dropped, when `bytes` would not fit even
+    // with every snapshot gone. Returns the last snapshot dropped, whose
+    // storage the caller may reuse.
+    std::optional<Snapshot> makeRoom(uint64_t bytes, const QString& request,
+                                     std::size_t snapshotsKept);
 
+    MemoryBudget budget_;
     std::vector<Document> documents_;
     int currentDocument_ = 0;
     int currentFrame_ = 0;

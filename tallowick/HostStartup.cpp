@@ -9,12 +9,18 @@ namespace tallowick {
 
 namespace {
 
-Document documentOf(const HostOptions& options) {
+MemoryBudget budgetOf(const HostOptions& options) {
+    if (options.memoryBudgetMiB)
+        return MemoryBudget(*options.memoryBudgetMiB << 20);
+    return MemoryBudget::ofPhysicalMemory();
+}
+
+Document documentOf(const HostOptions& options, const MemoryBudget& budget) {
     switch (options.document) {
     case DocumentSource::Animation:
-        return loadAnimation(options.documentPath);
+        return loadAnimation(options.documentPath, budget);
     case DocumentSource::Still:
-        return loadStill(options.documentPath);
+        return loadStill(options.documentPath, budget);
     case DocumentSource::Demo:
         break;
     }
@@ -43,11 +49,12 @@ QString wallpaperOf(const HostOptions& options) {
 } // namespace
 
 std::unique_ptr<HostModel> createHostModel(const HostOptions& options, const QString& appDir) {
-    Document document = documentOf(options);
+    const MemoryBudget budget = budgetOf(options);
+    Document document = documentOf(options, budget);
     std::optional<RgbaFrame> brush = brushOf(options);
     QString wallpaper = wallpaperOf(options);
     return std::make_unique<HostModel>(std::move(document), std::move(brush), appDir,
-                                       std::move(wallpaper));
+                                       std::move(wallpaper), budget);
 }
 
 } // namespace tallowick

@@ -71,8 +71,9 @@ void HostWindow::openDocument(const QString& path) {
     try {
         const platform::HourglassGuard hourglass;
         const ProgressScope progress(model_, tr("Opening %1...").arg(path));
-        model_.addDocument(
-            loadAnimation(path, [this](double percent) { model_.setProgressPercent(percent); }));
+        model_.addDocument(loadAnimation(path, model_.memoryBudget(), [this](double percent) {
+            model_.setProgressPercent(percent);
+        }));
     } catch (const std::exception& error) {
         reportError(QString::fromStdString(error.what()));
     }

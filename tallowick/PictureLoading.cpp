@@ -41,6 +41,25 @@ RgbaFrame frameOf(const QString& path, const QImage& image) {
     }
 }
 
+// Refuses, naming the file, `count` frames of `size` that would not fit in
+// what the budget has left; `moreMayFollow` where the picture does not tell
+// its frame count, so `count` is only how many have come so far.
+void checkWithinBudget(const MemoryBudget& budget, const QString& path, int64_t count, QSize size,
+                       bool moreMayFollow = false) {
+    QString request = framesText(count, size.width(), size.height());
+    if (moreMayFollow)
+        request.prepend(QStringLiteral("at least "));
+    try {
+        budget.checkFits(MemoryBudget::framesBytes(count, size.width(), size.height()), request);
+    } catch (const MemoryBudgetError& error) {
+        refuse(path, QString::fromStdString(error.what()));
+    }
+}
+
+QSize sizeOf(const RgbaFrame& frame) {
+    return QSize(frame.width(), frame.height());
+}
+
 void checkSameSize(const QString& path, const RgbaFrame& frame, const RgbaFrame& first) {
     if (frame.width() != first.width() || frame.height() != first.height())
         refuse(path, QStringLiteral("a frame of %1 x %2 pixels differs from the first frame's %3 x "
@@ -51,7 +70,8 @@ void checkSameSize(const QString& path, const RgbaFrame& frame, const RgbaFrame&
                          .arg(first.height()));
 }
 
-std::vector<RgbaFrame> framesOfFolder(const QString& folder, const LoadProgress& progress) {
+std::vector<RgbaFrame> framesOfFolder(const QString& folder, const MemoryBudget& budget,
+                                      const LoadProgress& progress) {
     QSet<QString> suffixes;
     for (const QByteArray& format : QImageReader::supportedImageFormats())
         suffixes.insert(QString::fromLatin1(format).toLower());
@@ -64,11 +84,18 @@ std::vector<RgbaFrame> framesOfFolder(const QString& folder, const LoadProgress&
         refuse(folder, QStringLiteral("the folder holds no picture files"));
     std::sort(names.begin(), names.end());
 
+    // Every frame has the first one's size, which most formats tell without
+    // decoding.
+    const QSize declared = QImageReader(dir.filePath(names.front())).size();
+    if (declared.isValid())
+        checkWithinBudget(budget, folder, names.size(), declared);
     std::vector<RgbaFrame> frames;
     frames.reserve(static_cast<std::size_t>(names.size()));
     for (const QString& name : names) {
         const QString path = dir.filePath(name);
         frames.push_back(frameOf(path, readFirst(path)));
+        if (frames.size() == 1)
+            checkWithinBudget(budget, folder, names.size(), sizeOf(frames.front()));
         checkSameSize(path, frames.back(), frames.front());
         if (progress)
             progress(100.0 * static_cast<double>(frames.size()) /
@@ -77,13 +104,21 @@ std::vector<RgbaFrame> framesOfFolder(const QString& folder, const LoadProgress&
     return frames;
 }
 
-std::vector<RgbaFrame> framesOfFile(const QString& path, const LoadProgress& progress) {
+std::vector<RgbaFrame> framesOfFile(const QString& path, const MemoryBudget& budget,
+                                    const LoadProgress& progress) {
     checkIsFile(path);
     QImageReader reader(path);
-    std::vector<RgbaFrame> frames;
-    frames.push_back(frameOf(path, readOrRefuse(reader, path)));
     // 0 or less when the format cannot tell without reading everything.
     const int count = reader.imageCount();
+    // A few kilobytes of file can describe hundreds of frames on a large
+    // screen, so the budget is asked before the first frame is expanded.
+    const QSize declared = reader.size();
+    if (count > 0 && declared.isValid())
+        checkWithinBudget(budget, path, count, declared);
+    std::vector<RgbaFrame> frames;
+    frames.push_back(frameOf(path, readOrRefuse(reader, path)));
+    const QSize size = sizeOf(frames.front());
+    checkWithinBudget(budget, path, std::max(count, 1), size, count <= 0);
     // Formats step through their images differently: some move on with
     // every read, others only on jumpToNextImage. Both are tried, and a read
     // that does not reach a new image ends the walk, so a format that keeps
@@ -100,6 +135,8 @@ std::vector<RgbaFrame> framesOfFile(const QString& path, const LoadProgress& pro
                              .arg(reader.errorString()));
         if (image.isNull() || reader.currentImageNumber() <= last)
             break;
+        if (count <= 0)
+            checkWithinBudget(budget, path, static_cast<int64_t>(frames.size()) + 1, size, true);
         frames.push_back(frameOf(path, image));
         checkSameSize(path, frames.back(), frames.front());
         if (progress && count > 0)
@@ -110,19 +147,35 @@ std::vector<RgbaFrame> framesOfFile(const QString& path, const LoadProgress& pro
 
 } // namespace
 
-Document loadAnimation(const QString& path, const LoadProgress& progress) {
+Document loadAnimation(const QString& path, const MemoryBudget& budget,
+                       const LoadProgress& progress) {
     const QFileInfo info(path);
     if (!info.exists())
         refuse(path, QStringLiteral("no such file or folder"));
-    std::vector<RgbaFrame> frames =
-        info.isDir() ? framesOfFolder(path, progress) : framesOfFile(path, progress);
+    std::vector<RgbaFrame> frames = info.isDir() ? framesOfFolder(path, budget, progress)
+                                                 : framesOfFile(path, budget, progress);
     return Document(info.fileName(), std::move(frames));
 }
 
-Document loadStill(const QString& path) {
+Document loadStill(const QString& path, const MemoryBudget& budget) {
+    checkIsFile(path);
+    QImageReader reader(path);
+    const QSize declared = reader.size();
+    if (declared.isValid())
+        checkWithinBudget(budget, path, 1, declared);
+    const QImage image = readOrRefuse(reader, path);
+    checkWithinBudget(budget, path, 1, image.size());
     std::vector<RgbaFrame> frames;
-    frames.push_back(frameOf(path, readFirst(path)));
+    frames.push_back(frameOf(path, image));
     return Document(QFileInfo(path).fileName(), std::move(frames));
+}
+
+Document loadAnimation(const QString& path, const LoadProgress& progress) {
+    return loadAnimation(path, MemoryBudget::ofPhysicalMemory(), progress);
+}
+
+Document loadStill(const QString& path) {
+    return loadStill(path, MemoryBudget::ofPhysicalMemory());
 }
 
 RgbaFrame loadBrush(const QString& path) {
