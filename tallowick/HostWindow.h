@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileChooser.h"
+
 #include <QMainWindow>
 #include <QString>
 #include <QTimer>
@@ -79,7 +81,6 @@ private:
     void loadBrushPicture();
     void saveAllDocuments();
     void undo();
-    static QString askForPictureFile(QWidget* parent, const QString& caption);
     void fillPluginMenu();
     void addPluginEntry(const QString& program);
     void startPluginOnPicture(const QString& program);
@@ -99,7 +100,7 @@ private:
     QLabel* progressCaption_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
     QMenu* pluginMenu_ = nullptr;
-    PictureFileChooser choosePictureFile_ = &HostWindow::askForPictureFile;
+    PictureFileChooser choosePictureFile_ = &platform::chooseFileToOpen;
     QTimer redrawTimer_;
     QTimer playbackTimer_;
 };

@@ -1,3 +1,4 @@
+#include "platform/FileChooser.h"
 #include "platform/Hourglass.h"
 #include "platform/MessageBox.h"
 #include "tallowick/DocumentSaving.h"
@@ -7,7 +8,6 @@
 #include "tallowick/Plugins.h"
 #include "tallowick/WindowCaller.h"
 
-#include <QFileDialog>
 #include <QMenuBar>
 #include <QStatusBar>
 
@@ -55,7 +55,7 @@ void HostWindow::buildMenus() {
 }
 
 void HostWindow::openAnimationFolder() {
-    const QString folder = QFileDialog::getExistingDirectory(this, tr("Open animation folder"));
+    const QString folder = platform::chooseFolder(this, tr("Open animation folder"));
     if (!folder.isEmpty())
         openDocument(folder);
 }
@@ -90,7 +90,7 @@ void HostWindow::loadBrushPicture() {
 }
 
 void HostWindow::saveAllDocuments() {
-    const QString folder = QFileDialog::getExistingDirectory(this, tr("Save all documents into"));
+    const QString folder = platform::chooseFolder(this, tr("Save all documents into"));
     if (folder.isEmpty())
         return;
     try {
@@ -107,10 +107,6 @@ void HostWindow::saveAllDocuments() {
 void HostWindow::undo() {
     if (!model_.undo())
         statusBar()->showMessage(tr("Nothing to undo"), kStatusMessageMs);
-}
-
-QString HostWindow::askForPictureFile(QWidget* parent, const QString& caption) {
-    return QFileDialog::getOpenFileName(parent, caption);
 }
 
 void HostWindow::fillPluginMenu() {
