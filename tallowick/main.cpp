@@ -2,6 +2,7 @@
 // its window (or runs headless), starts the plug-in named on its command line
 // and saves its documents when it ends.
 #include "host/DBusExport.h"
+#include "platform/DisplayCheck.h"
 #include "platform/Memory.h"
 #include "platform/TerminationSignals.h"
 #include "tallowick/CommandLine.h"
@@ -173,6 +174,9 @@ int main(int argc, char** argv) {
     }
     std::vector<char*> qtArguments = applicationArguments(argv[0], options);
     int qtArgc = static_cast<int>(qtArguments.size()) - 1;
+    if (platform::reportMissingDisplay(qtArgc, qtArguments.data(), QStringLiteral("tallowick"),
+                                       QStringLiteral("run with --headless to work without one")))
+        return platform::kNoDisplayStatus;
     QApplication application(qtArgc, qtArguments.data());
     QCoreApplication::setApplicationName(QStringLiteral("tallowick"));
     return runHost(options);
