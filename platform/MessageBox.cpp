@@ -106,13 +106,15 @@ MessageBoxAnswer askUser(const MessageBoxRequest& request) {
     if (!personCanAnswer()) {
         // The box opens as it would for a person, so that it looks and
         // behaves the same, but takes the cautious answer as soon as its
-        // loop runs instead of waiting for a click that cannot come. A zero
-        // timer, so that whatever was already set to act on the box (a
-        // test playing the person) keeps its turn first.
+        // loop runs instead of waiting for a click that cannot come. Whatever
+        // was already set to act on the box (a test playing the person)
+        // keeps its turn first, and its answer stands.
         const MessageBoxAnswer answer = cautiousAnswer(request.buttons);
         reportUnanswered(request.text, QStringLiteral("answered ") + answerName(answer));
-        QTimer::singleShot(0, &box,
-                           [&box, answer] { box.button(standardButton(answer))->click(); });
+        QTimer::singleShot(0, &box, [&box, answer] {
+            if (!box.clickedButton())
+                box.button(standardButton(answer))->click();
+        });
     }
     switch (box.exec()) {
     case QMessageBox::Ok:
