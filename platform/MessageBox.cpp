@@ -1,7 +1,11 @@
 #include "platform/MessageBox.h"
 
+#include "platform/Attendance.h"
+
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QTimer>
 #include <utility>
 
 namespace platform {
@@ -83,17 +87,14 @@ QMessageBox::Icon messageIcon(MessageBoxIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-// What closing the box without pressing a button means.
-MessageBoxAnswer closingAnswer(MessageBoxButtons buttons) {
-    switch (buttons) {
-    case MessageBoxButtons::Ok:
-        return MessageBoxAnswer::Ok;
-    case MessageBoxButtons::OkCancel:
-        return MessageBoxAnswer::Cancel;
-    case MessageBoxButtons::YesNo:
-        return MessageBoxAnswer::No;
-    }
-    return MessageBoxAnswer::Cancel;
+// The answer that commits to nothing: what closing the box means, and what
+// is answered where no person can answer. A notice's only button; for a
+// question, Cancel before No.
+MessageBoxAnswer cautiousAnswer(MessageBoxButtons buttons) {
+    for (const MessageBoxAnswer answer : {MessageBoxAnswer::Cancel, MessageBoxAnswer::No})
+        if (offers(buttons, answer))
+            return answer;
+    return MessageBoxAnswer::Ok;
 }
 
 MessageBoxAnswer askUser(const MessageBoxRequest& request) {
@@ -101,7 +102,20 @@ MessageBoxAnswer askUser(const MessageBoxRequest& request) {
                     standardButtons(request.buttons));
     if (request.defaultButton)
         box.setDefaultButton(standardButton(*request.defaultButton));
-    box.setEscapeButton(standardButton(closingAnswer(request.buttons)));
+    box.setEscapeButton(standardButton(cautiousAnswer(request.buttons)));
+    if (!personCanAnswer()) {
+        // The box opens as it would for a person, so that it looks and
+        // behaves the same, but takes the cautious answer as soon as its
+        // loop runs instead of waiting for a click that cannot come. Whatever
+        // was already set to act on the box (a test playing the person)
+        // keeps its turn first, and its answer stands.
+        const MessageBoxAnswer answer = cautiousAnswer(request.buttons);
+        reportUnanswered(request.text, QStringLiteral("answered ") + answerName(answer));
+        QTimer::singleShot(0, &box, [&box, answer] {
+            if (!box.clickedButton())
+                box.button(standardButton(answer))->click();
+        });
+    }
     switch (box.exec()) {
     case QMessageBox::Ok:
         return MessageBoxAnswer::Ok;
@@ -112,7 +126,7 @@ MessageBoxAnswer askUser(const MessageBoxRequest& request) {
     case QMessageBox::No:
         return MessageBoxAnswer::No;
     default:
-        return closingAnswer(request.buttons);
+        return cautiousAnswer(request.buttons);
     }
 }
 

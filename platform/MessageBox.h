@@ -34,7 +34,9 @@ QString programTitle();
 
 // Shows a modal message box with the program's title and returns the button
 // pressed. Closing the box counts as Cancel, No, or OK when that is the only
-// button. Throws MessageBoxError when `defaultButton` is not one of `buttons`.
+// button. Where no person can answer (see personCanAnswer), the text goes to
+// standard error and the box takes that same answer at once. Throws
+// MessageBoxError when `defaultButton` is not one of `buttons`.
 MessageBoxAnswer showMessageBox(const QString& text,
                                 MessageBoxButtons buttons = MessageBoxButtons::Ok,
                                 MessageBoxIcon icon = MessageBoxIcon::None,

@@ -1,5 +1,6 @@
 #include "plugin/PluginProgram.h"
 
+#include "platform/DisplayCheck.h"
 #include "platform/FatalError.h"
 #include "platform/Memory.h"
 #include "platform/MessageBox.h"
@@ -7,6 +8,7 @@
 
 #include <QDBusConnection>
 #include <QStringList>
+#include <cstdlib>
 
 namespace plugin {
 
@@ -14,8 +16,17 @@ PluginProgram::MemorySetting::MemorySetting() {
     platform::keepFreedMemoryForReuse();
 }
 
+PluginProgram::DisplayRequirement::DisplayRequirement(int argc, char** argv, const QString& title) {
+    // Nothing but the memory setting exists yet, so the process may end here
+    // as Qt's own check would, only with a message a user can act on.
+    if (platform::reportMissingDisplay(
+            argc, argv, title, QStringLiteral("set QT_QPA_PLATFORM=offscreen to run without one")))
+        std::exit(platform::kNoDisplayStatus);
+}
+
 PluginProgram::PluginProgram(int& argc, char** argv, const QString& title)
-    : application_(argc, argv), handover_(QDBusConnection::sessionBus()) {
+    : display_(argc, argv, title), application_(argc, argv),
+      handover_(QDBusConnection::sessionBus()) {
     platform::setProgramTitle(title);
 }
 

@@ -18,7 +18,8 @@ enum class StartUpOutcome {
 
 // The life of a plug-in program: the application with the program's title,
 // the hand-over of its windows on the session bus, the start-up and the
-// event loop. Whatever escapes the start-up ends the program through the
+// event loop. Without a display it ends at once, with status 2 and a
+// one-line message. Whatever escapes the start-up ends the program through the
 // fatal-error path, naming "Start-up".
 class PluginProgram {
 public:
@@ -44,8 +45,14 @@ private:
     struct MemorySetting {
         MemorySetting();
     };
+    // Ends the process with a message when there is no display, before the
+    // application object would end it with an abort.
+    struct DisplayRequirement {
+        DisplayRequirement(int argc, char** argv, const QString& title);
+    };
 
     MemorySetting memory_;
+    DisplayRequirement display_;
     QApplication application_;
     DBusWindowHandover handover_;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileChooser.h"
+
 #include <QMainWindow>
 #include <QString>
 #include <QTimer>
@@ -89,8 +91,6 @@ private:
     void loadBrushPicture();
     void saveAllDocuments();
     void undo();
-    static QString askForPictureFile(QWidget* parent, const QString& caption);
-    static QString askForFolder(QWidget* parent, const QString& caption);
     void fillPluginMenu();
     void addPluginEntry(const QString& program);
     void startPluginOnPicture(const QString& program);
@@ -110,8 +110,8 @@ private:
     QLabel* progressCaption_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
     QMenu* pluginMenu_ = nullptr;
-    PictureFileChooser choosePictureFile_ = &HostWindow::askForPictureFile;
-    FolderChooser chooseFolder_ = &HostWindow::askForFolder;
+    PictureFileChooser choosePictureFile_ = &platform::chooseFileToOpen;
+    FolderChooser chooseFolder_ = &platform::chooseFolder;
     QTimer redrawTimer_;
     QTimer playbackTimer_;
 };

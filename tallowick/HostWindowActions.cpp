@@ -1,3 +1,4 @@
+#include "platform/FileChooser.h"
 #include "platform/Hourglass.h"
 #include "platform/MessageBox.h"
 #include "tallowick/DocumentSaving.h"
@@ -7,7 +8,6 @@
 #include "tallowick/Plugins.h"
 #include "tallowick/WindowCaller.h"
 
-#include <QFileDialog>
 #include <QMenuBar>
 #include <QStatusBar>
 
@@ -119,14 +119,6 @@ void HostWindow::reportBusLost(const QString& reason) {
 void HostWindow::undo() {
     if (!model_.undo())
         statusBar()->showMessage(tr("Nothing to undo"), kStatusMessageMs);
-}
-
-QString HostWindow::askForPictureFile(QWidget* parent, const QString& caption) {
-    return QFileDialog::getOpenFileName(parent, caption);
-}
-
-QString HostWindow::askForFolder(QWidget* parent, const QString& caption) {
-    return QFileDialog::getExistingDirectory(parent, caption);
 }
 
 void HostWindow::fillPluginMenu() {

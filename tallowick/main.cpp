@@ -4,6 +4,7 @@
 #include "host/BusLossWatch.h"
 #include "host/DBusExport.h"
 #include "host/DBusWire.h"
+#include "platform/DisplayCheck.h"
 #include "platform/Memory.h"
 #include "platform/TerminationSignals.h"
 #include "tallowick/BusDepartures.h"
@@ -229,6 +230,9 @@ int main(int argc, char** argv) {
     }
     std::vector<char*> qtArguments = applicationArguments(argv[0], options);
     int qtArgc = static_cast<int>(qtArguments.size()) - 1;
+    if (platform::reportMissingDisplay(qtArgc, qtArguments.data(), QStringLiteral("tallowick"),
+                                       QStringLiteral("run with --headless to work without one")))
+        return platform::kNoDisplayStatus;
     QApplication application(qtArgc, qtArguments.data());
     QCoreApplication::setApplicationName(QStringLiteral("tallowick"));
     return runHost(options);
