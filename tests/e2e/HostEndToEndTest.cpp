@@ -18,6 +18,8 @@
 
 namespace {
 
+using tests::failureOf;
+
 using host::ByteArray;
 using host::HostCallError;
 using host::Variant;
@@ -54,16 +56,6 @@ void expectFramePlane(const ByteArray& got, int frame, int (*channel)(QRgb)) {
         for (int x = 0; x <= 3; ++x)
             EXPECT_EQ(got.at(x, y), channel(samplePixel(frame, std::min(x, 2), std::min(y, 1))))
                 << "sample (" << x << ", " << y << ") of frame " << frame;
-}
-
-std::string failureOf(host::AutomationObject& hostObject, const QString& method,
-                      const std::vector<Variant>& args = {}) {
-    try {
-        hostObject.Invoke(method, args);
-    } catch (const HostCallError& error) {
-        return error.what();
-    }
-    return "no failure";
 }
 
 class HostEndToEnd : public ::testing::Test {

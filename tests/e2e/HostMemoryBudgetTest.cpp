@@ -13,18 +13,9 @@
 
 namespace {
 
-using host::HostCallError;
-using host::Variant;
+using tests::failureOf;
 
-std::string failureOf(host::AutomationObject& hostObject, const QString& method,
-                      const std::vector<Variant>& args = {}) {
-    try {
-        hostObject.Invoke(method, args);
-    } catch (const HostCallError& error) {
-        return error.what();
-    }
-    return "no failure";
-}
+using host::Variant;
 
 int32_t number(host::AutomationObject& hostObject, const char* method) {
     return host::resultToInt32(method, hostObject.Invoke(method));

@@ -75,4 +75,14 @@ QString RunningHost::standardError() {
     return QString::fromLocal8Bit(process_.readAllStandardError());
 }
 
+std::string failureOf(host::AutomationObject& hostObject, const QString& method,
+                      const std::vector<host::Variant>& args) {
+    try {
+        hostObject.Invoke(method, args);
+    } catch (const host::HostCallError& error) {
+        return error.what();
+    }
+    return "no failure";
+}
+
 } // namespace tests

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace tests {
 
@@ -46,6 +48,10 @@ private:
     QDBusConnection pluginConnection_;
     std::unique_ptr<host::DBusAutomationObject> object_;
 };
+
+// The text of the HostCallError a call fails with, or "no failure".
+std::string failureOf(host::AutomationObject& hostObject, const QString& method,
+                      const std::vector<host::Variant>& args = {});
 
 // The folder of the built programs and libraries.
 QString applicationFolder();
