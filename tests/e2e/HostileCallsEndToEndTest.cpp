@@ -48,6 +48,16 @@ TEST(HostileCallsToTheHost, AreRefusedUnreadAndTheHostGoesOn) {
                     .errorMessage()
                     .contains("more than the 0 this call takes"));
 
+    // Bounds and value lists stop being read where the call is refused, so
+    // neither they nor the answer grow with what was sent.
+    const std::vector<host::dbus::WireDimension> million(1'000'000, {0, 1});
+    EXPECT_EQ(send("Tal_SetRBuffer", {tests::rawByteArray(million, tests::sparseSealedMemory(1))})
+                  .errorMessage(),
+              "argument 1: A byte array has at most 3 dimensions; this one has more");
+    const WireValues manyValues(100'000, {0, QVariant::fromValue(uchar{0})});
+    EXPECT_EQ(send("tal_Refresh", manyValues).errorMessage(),
+              "a call carries at most 16 values; this one carries more");
+
     EXPECT_LT(tests::residentBytes(host.processId()), before + kGrowthBound);
     EXPECT_EQ(host.object().Invoke("Tal_BufferWidth"), host::Variant(width));
     EXPECT_EQ(host.stop(), 0);
