@@ -24,8 +24,19 @@ for argument in "$@"; do
     fi
 done
 
-host=("$build/bin/tallowick" "${run[@]}" "$@")
-if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
-    exec dbus-run-session -- "${host[@]}"
+# Qt wants a runtime folder of the user's own; a bare console or a remote
+# shell has none, and host and plug-in would warn about it.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    XDG_RUNTIME_DIR=$(mktemp -d)
+    chmod 0700 "$XDG_RUNTIME_DIR"
+    export XDG_RUNTIME_DIR
+    trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
 fi
-exec "${host[@]}"
+
+host=("$build/bin/tallowick" "${run[@]}" "$@")
+# Not exec: the trap must still remove the runtime folder afterwards.
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
+    dbus-run-session -- "${host[@]}"
+else
+    "${host[@]}"
+fi

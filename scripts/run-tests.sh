@@ -9,6 +9,15 @@ jobs=$(nproc)
 
 "$root/scripts/install-deps.sh"
 
+# Qt wants a runtime folder of the user's own; a bare console or a CI job has
+# none, and every program would warn about it.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    XDG_RUNTIME_DIR=$(mktemp -d)
+    chmod 0700 "$XDG_RUNTIME_DIR"
+    export XDG_RUNTIME_DIR
+    trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+fi
+
 run_suite() {
     local build=$1
     shift

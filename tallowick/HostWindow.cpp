@@ -53,6 +53,9 @@ HostWindow::HostWindow(HostModel& model, WindowCaller& windows, QWidget* parent)
 void HostWindow::buildLayout() {
     documentList_ = new QListWidget;
     documentList_->setObjectName(QStringLiteral("documentList"));
+    // Names of pictures often differ only at their ends (a number, an
+    // extension): the middle is what can go when the side panel is narrow.
+    documentList_->setTextElideMode(Qt::ElideMiddle);
     connect(documentList_, &QListWidget::currentRowChanged, this, &HostWindow::chooseDocument);
 
     primarySwatch_ = new ColourSwatch;
@@ -118,11 +121,13 @@ void HostWindow::showDocuments() {
     const std::vector<Document>& documents = model_.documents();
     for (auto i = static_cast<std::size_t>(documentList_->count()); i < documents.size(); ++i) {
         const Document& document = documents[i];
-        documentList_->addItem(
+        const QString text =
             tr("%1 \u2014 %n frame(s), %2 \u00d7 %3", nullptr, document.frameCount())
                 .arg(document.name())
                 .arg(document.width())
-                .arg(document.height()));
+                .arg(document.height());
+        auto* item = new QListWidgetItem(text, documentList_);
+        item->setToolTip(text);
     }
     documentList_->setCurrentRow(model_.currentDocumentIndex());
     showCurrentFrame();

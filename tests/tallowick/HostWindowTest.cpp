@@ -54,6 +54,21 @@ TEST_F(HostWindowView, ListsDocumentsAndFollowsTheCurrentOne) {
     EXPECT_EQ(model.currentDocumentIndex(), 0);
 }
 
+TEST_F(HostWindowView, LongDocumentNamesLoseTheirMiddleAndShowWholeAsToolTips) {
+    auto* list = child<QListWidget>("documentList");
+    EXPECT_EQ(list->textElideMode(), Qt::ElideMiddle);
+    model.createStill(3, 2);
+    ASSERT_EQ(list->count(), 2);
+    for (int row = 0; row < list->count(); ++row) {
+        const QListWidgetItem* item = list->item(row);
+        EXPECT_FALSE(item->text().isEmpty());
+        EXPECT_EQ(item->data(Qt::ToolTipRole).toString(), item->text()) << row;
+    }
+    // The whole entry, the size included, is in the tool tip.
+    EXPECT_TRUE(list->item(1)->toolTip().contains(QStringLiteral("3 \u00d7 2")))
+        << list->item(1)->toolTip().toStdString();
+}
+
 TEST_F(HostWindowView, SliderAndViewFollowTheCurrentFrame) {
     auto* slider = child<QSlider>("frameSlider");
     EXPECT_EQ(slider->maximum(), 1);
