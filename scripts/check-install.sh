@@ -62,19 +62,21 @@ desktop-file-validate "$prefix/share/applications/tallowick.desktop" ||
     fail "desktop-file-validate rejects $prefix/share/applications/tallowick.desktop"
 
 # A private bus and private settings: never the user's.
+address=
 {
-    read -r address
-    read -r bus_pid
-} < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
-[ -n "$address" ] && [ -n "$bus_pid" ] || fail "dbus-daemon printed no address or process id"
+    read -r address && read -r bus_pid
+} < <(dbus-daemon --session --fork --print-address=1 --print-pid=1 2>"$work/bus.err") || true
+if [ -z "$address" ] || [ -z "$bus_pid" ]; then
+    fail "dbus-daemon printed no address or process id: $(cat "$work/bus.err")"
+fi
 export DBUS_SESSION_BUS_ADDRESS="$address"
 export QT_QPA_PLATFORM=offscreen
 export XDG_CONFIG_HOME="$work/config"
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-# Polls `condition` every tenth of a second for up to 30 s while the host
-# still runs.
+# Runs the command after $1 every tenth of a second until it succeeds, for up
+# to 30 s and only while the host runs; $1 says what is awaited.
 wait_for() {
     local what=$1
     shift
