@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-image-formats-plugins libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    dbus-daemon fonts-liberation2
+    dbus-daemon fonts-liberation2 desktop-file-utils dpkg-dev
 )
 
 missing=()

@@ -35,3 +35,6 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:fast_
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 run_suite "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DTALLOWICK_SANITIZE=ON -DTALLOWICK_BENCH=OFF
+
+echo "== Installed programs"
+"$root/scripts/check-install.sh" "$root/build/release"
