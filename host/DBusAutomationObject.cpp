@@ -48,9 +48,14 @@ DBusAutomationObject::DBusAutomationObject(QDBusConnection connection, ObjectRef
 }
 
 Variant DBusAutomationObject::Invoke(const QString& method, const std::vector<Variant>& args) {
+    // However the call ends, the target is done with its arguments.
+    struct ReleaseArguments {
+        OutgoingMemory& lent;
+        ~ReleaseArguments() { lent.releaseAll(); }
+    } release{memory_.outgoing};
     QDBusMessage call;
     try {
-        call = dbus::invokeCall(target_, method, args);
+        call = dbus::invokeCall(target_, method, args, &memory_.outgoing);
     } catch (const dbus::WireError& error) {
         throw HostCallError(method, textOf(error));
     }
@@ -65,7 +70,7 @@ Variant DBusAutomationObject::Invoke(const QString& method, const std::vector<Va
     if (reply.type() != QDBusMessage::ReplyMessage)
         throw HostCallError(method, QStringLiteral("no reply came back"));
     try {
-        return dbus::resultOf(reply);
+        return dbus::resultOf(reply, &memory_.incoming);
     } catch (const dbus::WireError& error) {
         throw HostCallError(method,
                             QStringLiteral("the reply could not be read: %1").arg(textOf(error)));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/AutomationObject.h"
+#include "host/PeerMemory.h"
 
 #include <QDBusConnection>
 #include <memory>
@@ -21,6 +22,9 @@ public:
 // (a refused method, a peer that is gone or never answers) throws
 // HostCallError naming the method and the reason.
 //
+// Byte arrays cross in memory files kept for the target's owner (see
+// DBusWire.h), so an object used for many transfers is worth keeping.
+//
 // A blocking call into an object that the calling thread itself serves on the
 // same bus would wait for the call timeout; such calls must be made with
 // invokeAsync.
@@ -35,6 +39,7 @@ public:
 private:
     QDBusConnection connection_;
     ObjectRef target_;
+    PeerMemory memory_;
 };
 
 // The running host's automation object: the object at "/Tallowick_Class" of

@@ -1,7 +1,9 @@
 #include "host/DBusExport.h"
 
+#include "host/BusDepartures.h"
 #include "host/DBusMessages.h"
 #include "host/DBusWire.h"
+#include "host/PeerMemory.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusError>
@@ -10,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <map>
 #include <utility>
 
 namespace host {
@@ -18,10 +21,16 @@ namespace dbus {
 
 // Receives the Invoke calls of one exported object. QtDBus delivers each call
 // to the thread this QObject lives on, which is the thread that exported it.
+// It keeps the memory files of each caller until the caller leaves the bus.
 class InvokeAdaptor final : public QDBusVirtualObject {
 public:
-    InvokeAdaptor(AutomationObject& object, std::size_t maxByteArrayBytes)
-        : object_(object), maxByteArrayBytes_(maxByteArrayBytes) {}
+    // BusWatchError when the bus will not tell of callers leaving.
+    InvokeAdaptor(AutomationObject& object, std::size_t maxByteArrayBytes,
+                  const QDBusConnection& connection)
+        : object_(object), maxByteArrayBytes_(maxByteArrayBytes), departures_(connection, this) {
+        connect(&departures_, &BusDepartures::departed, this,
+                [this](const QString& name) { peers_.erase(name); });
+    }
 
     QString introspect(const QString&) const override {
         return QStringLiteral("<interface name=\"%1\">"
@@ -62,6 +71,9 @@ private:
             return message.createErrorReply(QDBusError::InvalidArgs,
                                             QString::fromUtf8(error.what()));
         }
+        // A caller's calls are synchronous: once its next call is here, it
+        // has read the last result.
+        peers_[caller].outgoing.releaseAll();
         // A call is settled as far as it can be before its arguments are
         // read, and then read only as far as the object takes it.
         std::vector<Variant> args;
@@ -71,7 +83,8 @@ private:
                 object_.admit(caller, call.method, static_cast<std::size_t>(call.values.size()));
             try {
                 args =
-                    readArguments(call, std::min(admission.maxByteArrayBytes, maxByteArrayBytes_));
+                    readArguments(call, std::min(admission.maxByteArrayBytes, maxByteArrayBytes_),
+                                  &peers_[caller].incoming);
             } catch (const WireError& error) {
                 return message.createErrorReply(QDBusError::InvalidArgs,
                                                 QString::fromUtf8(error.what()));
@@ -94,8 +107,12 @@ private:
                                             QStringLiteral("the call failed with an exception "
                                                            "of unknown type"));
         }
+        // Looked up again: a caller that left while the call ran gets a
+        // one-off file, and nothing is kept for it.
+        const auto peer = peers_.find(caller);
         try {
-            return replyTo(message, result);
+            return replyTo(message, result,
+                           peer != peers_.end() ? &peer->second.outgoing : nullptr);
         } catch (const WireError& error) {
             return message.createErrorReply(kFailedError,
                                             QStringLiteral("the result could not be sent: %1")
@@ -105,6 +122,8 @@ private:
 
     AutomationObject& object_;
     std::size_t maxByteArrayBytes_;
+    BusDepartures departures_;
+    std::map<QString, PeerMemory> peers_;
 };
 
 } // namespace dbus
@@ -149,7 +168,14 @@ ObjectExport exportObject(const QDBusConnection& connection, AutomationObject& o
                                          "connected (%2)")
                               .arg(path, connection.lastError().message())
                               .toStdString());
-    auto adaptor = std::make_unique<dbus::InvokeAdaptor>(object, maxByteArrayBytes);
+    std::unique_ptr<dbus::InvokeAdaptor> adaptor;
+    try {
+        adaptor = std::make_unique<dbus::InvokeAdaptor>(object, maxByteArrayBytes, connection);
+    } catch (const BusWatchError& error) {
+        throw ExportError(QStringLiteral("Cannot export an object at %1: %2")
+                              .arg(path, QString::fromUtf8(error.what()))
+                              .toStdString());
+    }
     if (!QDBusConnection(connection)
              .registerVirtualObject(path, adaptor.get(), QDBusConnection::SingleNode))
         throw ExportError(QStringLiteral("Cannot export an object at %1 on %2: the path is "

@@ -36,12 +36,12 @@ QString signatureOf(const QDBusMessage& message) {
 }
 
 std::vector<Variant> fromWireList(const WireValues& values, const QString& what,
-                                  std::size_t maxByteArrayBytes) {
+                                  std::size_t maxByteArrayBytes, IncomingMemory* mappings) {
     std::vector<Variant> variants;
     variants.reserve(static_cast<std::size_t>(values.size()));
     for (qsizetype i = 0; i < values.size(); ++i) {
         try {
-            variants.push_back(fromWire(values[i], maxByteArrayBytes));
+            variants.push_back(fromWire(values[i], maxByteArrayBytes, mappings));
         } catch (const WireError& error) {
             refuse(QStringLiteral("%1 %2: %3")
                        .arg(what)
@@ -62,14 +62,14 @@ QString peerOf(const ObjectRef& target) {
 } // namespace
 
 QDBusMessage invokeCall(const ObjectRef& target, const QString& method,
-                        const std::vector<Variant>& args) {
+                        const std::vector<Variant>& args, OutgoingMemory* lender) {
     registerWireTypes();
     if (target.service.isEmpty() || target.path.isEmpty())
         refuse(QStringLiteral("The object to call has no bus name or no object path"));
     WireValues values;
     for (std::size_t i = 0; i < args.size(); ++i) {
         try {
-            values.append(toWire(args[i]));
+            values.append(toWire(args[i], lender));
         } catch (const WireError& error) {
             refuse(
                 QStringLiteral("argument %1: %2").arg(i + 1).arg(QString::fromUtf8(error.what())));
@@ -96,18 +96,19 @@ ReceivedCall receiveCall(const QDBusMessage& call) {
     return ReceivedCall{arguments[0].toString(), std::move(*values)};
 }
 
-std::vector<Variant> readArguments(const ReceivedCall& call, std::size_t maxByteArrayBytes) {
-    return fromWireList(call.values, QStringLiteral("argument"), maxByteArrayBytes);
+std::vector<Variant> readArguments(const ReceivedCall& call, std::size_t maxByteArrayBytes,
+                                   IncomingMemory* mappings) {
+    return fromWireList(call.values, QStringLiteral("argument"), maxByteArrayBytes, mappings);
 }
 
-QDBusMessage replyTo(const QDBusMessage& call, const Variant& result) {
+QDBusMessage replyTo(const QDBusMessage& call, const Variant& result, OutgoingMemory* lender) {
     WireValues values;
     if (!std::holds_alternative<Empty>(result))
-        values.append(toWire(result));
+        values.append(toWire(result, lender));
     return call.createReply(QVariant::fromValue(values));
 }
 
-Variant resultOf(const QDBusMessage& reply) {
+Variant resultOf(const QDBusMessage& reply, IncomingMemory* mappings) {
     const QList<QVariant> arguments = reply.arguments();
     std::optional<WireValues> values;
     if (arguments.size() == 1)
@@ -117,7 +118,8 @@ Variant resultOf(const QDBusMessage& reply) {
                    .arg(kReplySignature, signatureOf(reply)));
     if (values->size() > 1)
         refuse(QStringLiteral("the reply holds more than one value; at most one was expected"));
-    std::vector<Variant> result = fromWireList(*values, QStringLiteral("result"), SIZE_MAX);
+    std::vector<Variant> result =
+        fromWireList(*values, QStringLiteral("result"), SIZE_MAX, mappings);
     if (result.empty())
         return Empty{};
     // Moved, not copied: a result may be a whole plane.

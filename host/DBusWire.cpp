@@ -1,5 +1,6 @@
 #include "host/DBusWire.h"
 
+#include "host/PeerMemory.h"
 #include "host/SharedMemory.h"
 
 #include <QDBusMetaType>
@@ -149,12 +150,13 @@ bool isValidObjectPath(const QString& path) {
     return true;
 }
 
-QVariant byteArrayContent(const ByteArray& array) {
+QVariant byteArrayContent(const ByteArray& array, OutgoingMemory* lender) {
     WireByteArray wire;
     for (const Dimension& d : array.dimensions())
         wire.bounds.append({d.lower, d.count});
     try {
-        UniqueFd memory = createSealedMemory(array.data(), array.size());
+        UniqueFd memory = lender ? lender->lend(array.data(), array.size())
+                                 : createSealedMemory(array.data(), array.size());
         wire.memory.giveFileDescriptor(memory.release());
     } catch (const SharedMemoryError& error) {
         refuse(QStringLiteral("Byte array %1: %2")
@@ -190,7 +192,7 @@ template <typename T> const T& contentAs(const WireValue& value, WireTag tag) {
     return *static_cast<const T*>(value.content.constData());
 }
 
-ByteArray byteArrayFrom(const WireByteArray& wire, std::size_t maxBytes) {
+ByteArray byteArrayFrom(const WireByteArray& wire, std::size_t maxBytes, IncomingMemory* mappings) {
     if (wire.bounds.size() > kMaxDimensions)
         refuse(QStringLiteral("A byte array has at most %1 dimensions; this one has more")
                    .arg(kMaxDimensions));
@@ -200,9 +202,13 @@ ByteArray byteArrayFrom(const WireByteArray& wire, std::size_t maxBytes) {
     const QString bounds = ByteArray::boundsText(dimensions);
     if (!wire.memory.isValid())
         refuse(QStringLiteral("Byte array %1: no memory file came with it").arg(bounds));
+    // Without the peer's mappings, every file is read as a one-off.
+    IncomingMemory oneOff(0);
+    IncomingMemory& reader = mappings ? *mappings : oneOff;
+    const int fd = wire.memory.fileDescriptor();
     try {
         if (dimensions.empty()) {
-            checkSealedMemory(wire.memory.fileDescriptor(), 0);
+            reader.read(fd, nullptr, 0);
             return ByteArray();
         }
         const std::size_t size = ByteArray::sizeOf(dimensions);
@@ -211,10 +217,10 @@ ByteArray byteArrayFrom(const WireByteArray& wire, std::size_t maxBytes) {
                        .arg(bounds)
                        .arg(size)
                        .arg(maxBytes));
-        const int fd = wire.memory.fileDescriptor();
-        checkSealedMemory(fd, size);
-        return ByteArray::filledBy(std::move(dimensions), [fd](uint8_t* bytes, std::size_t count) {
-            readSealedMemory(fd, bytes, count);
+        // The file is checked before the array is allocated.
+        checkMemoryFile(fd, size);
+        return ByteArray::filledBy(std::move(dimensions), [&](uint8_t* bytes, std::size_t count) {
+            reader.read(fd, bytes, count);
         });
     } catch (const SharedMemoryError& error) {
         refuse(QStringLiteral("Byte array %1: %2").arg(bounds, QString::fromUtf8(error.what())));
@@ -237,11 +243,11 @@ void registerWireTypes() {
     });
 }
 
-WireValue toWire(const Variant& value) {
+WireValue toWire(const Variant& value, OutgoingMemory* lender) {
     registerWireTypes();
     const auto tag = static_cast<WireTag>(value.index());
     QVariant content = std::visit(
-        [](const auto& held) -> QVariant {
+        [lender](const auto& held) -> QVariant {
             using Held = std::decay_t<decltype(held)>;
             if constexpr (std::is_same_v<Held, Empty>) {
                 return QVariant::fromValue(uchar{0});
@@ -253,7 +259,7 @@ WireValue toWire(const Variant& value) {
                                .arg(nul + 1));
                 return held;
             } else if constexpr (std::is_same_v<Held, ByteArray>) {
-                return byteArrayContent(held);
+                return byteArrayContent(held, lender);
             } else if constexpr (std::is_same_v<Held, ObjectRef>) {
                 return objectContent(held);
             } else {
@@ -276,7 +282,7 @@ WireValues readValues(const QDBusArgument& list, qsizetype limit) {
     return values;
 }
 
-Variant fromWire(const WireValue& value, std::size_t maxByteArrayBytes) {
+Variant fromWire(const WireValue& value, std::size_t maxByteArrayBytes, IncomingMemory* mappings) {
     if (value.tag > static_cast<uint8_t>(WireTag::Object))
         refuse(QStringLiteral("Unknown type tag %1").arg(value.tag));
     const auto tag = static_cast<WireTag>(value.tag);
@@ -295,7 +301,7 @@ Variant fromWire(const WireValue& value, std::size_t maxByteArrayBytes) {
     case WireTag::Boolean:
         return contentAs<bool>(value, tag);
     case WireTag::ByteArray:
-        return byteArrayFrom(contentAs<WireByteArray>(value, tag), maxByteArrayBytes);
+        return byteArrayFrom(contentAs<WireByteArray>(value, tag), maxByteArrayBytes, mappings);
     case WireTag::Object: {
         const WireObjectRef& reference = contentAs<WireObjectRef>(value, tag);
         return ObjectRef{reference.service, reference.path.path(), nullptr};

@@ -40,13 +40,42 @@
 //     6    Byte()           (a(ii)h): the bounds, one (lower bound, count) per
 //                           dimension, first dimension first (none for an
 //                           array without dimensions), and a memory file
-//                           holding the bytes, first index fastest, of exactly
-//                           the size the bounds give, sealed against shrinking,
-//                           growing, writing and further sealing
+//                           holding the bytes at its start, first index
+//                           fastest; the file may be larger than the bounds
+//                           need, and is sealed against shrinking and growing
 //     7    Object           (so): the owner's bus name and the object path
 //
 // Byte arrays cross in shared memory because inline D-Bus arrays are an order
-// of magnitude too slow for whole channel planes.
+// of magnitude too slow for whole channel planes. Creating a memory file for
+// every transfer is still several times slower than copying the bytes, as the
+// kernel allocates, clears and frees its pages each time; so each side lends
+// a peer files from a pool kept for that peer (OutgoingMemory) and writes the
+// next transfer into a file the peer is done with:
+//
+//     a call's arguments   once the call has returned (the caller's calls are
+//                          synchronous, so the receiver has read them)
+//     a call's result      once the same caller's next call arrives, or when
+//                          the caller leaves the bus
+//
+// A file one peer was lent is never lent to another, so no program sees bytes
+// another program was sent.
+//
+// What the receiver relies on, since a lent file is not sealed against
+// writing: it checks that the descriptor is a memory file sealed against
+// shrinking and growing and at least as large as the bounds need, before it
+// maps or reads it, so a mapping of it can never fault (IncomingMemory keeps
+// one mapping per file, keyed by device and inode, and drops them with the
+// peer). It copies the bytes out of the mapping into its own array before
+// anything reads them. A sender that writes into the file during the copy can
+// change only the values it sent, never the receiver's memory safety nor
+// anything read later: channel bytes have no structure to validate, and
+// nothing is read from the mapping twice. Files sealed against writing too
+// are one-off files, read without keeping a mapping.
+namespace host {
+class OutgoingMemory;
+class IncomingMemory;
+} // namespace host
+
 namespace host::dbus {
 
 inline constexpr QLatin1StringView kInterface{"Tallowick.Automation"};
@@ -120,15 +149,18 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, WireValue& value)
 // it, and it may be called any number of times from any thread.
 void registerWireTypes();
 
-// WireError names what cannot cross: a string with a NUL character, an object
-// reference without a bus name or with an invalid path, shared memory that
-// cannot be created.
-WireValue toWire(const Variant& value);
-// WireError names what is wrong: an unknown tag, content of the wrong type,
-// bounds out of range, shared memory of the wrong size or not sealed, or a
+// A byte array goes in a file `lender` lends the peer, or in a one-off file
+// without one. WireError names what cannot cross: a string with a NUL
+// character, an object reference without a bus name or with an invalid path,
+// shared memory that cannot be created.
+WireValue toWire(const Variant& value, OutgoingMemory* lender = nullptr);
+// A byte array is read through the peer's `mappings`, or as a one-off file
+// without them. WireError names what is wrong: an unknown tag, content of the
+// wrong type, bounds out of range, shared memory too small or not sealed, or a
 // byte array of more than `maxByteArrayBytes` bytes, which is refused before
 // any of its memory is read.
-Variant fromWire(const WireValue& value, std::size_t maxByteArrayBytes = SIZE_MAX);
+Variant fromWire(const WireValue& value, std::size_t maxByteArrayBytes = SIZE_MAX,
+                 IncomingMemory* mappings = nullptr);
 
 // Reads a received list of values, stopping after `limit` + 1 of them: the
 // caller refuses a list longer than `limit` without it being read whole.

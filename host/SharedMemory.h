@@ -31,20 +31,52 @@ private:
     int fd_ = -1;
 };
 
-// Shared memory that carries bytes to another process: an anonymous memory
-// file holding a copy of `size` bytes, sealed so that neither side can change
-// its size or content afterwards. SharedMemoryError names the step that
-// failed.
+// A memory file that carries bytes to another process once: an anonymous
+// memory file holding a copy of `size` bytes, sealed so that neither side can
+// change its size or content afterwards. SharedMemoryError names the step that
+// failed. Files that are lent again and again come from OutgoingMemory.
 UniqueFd createSealedMemory(const uint8_t* bytes, std::size_t size);
 
+// What the receiver learnt about a memory file it checked.
+struct MemoryFileFacts {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    std::size_t size = 0;
+    // Sealed against writing too: its bytes can never change, so it is a
+    // one-off file not worth keeping a mapping of.
+    bool writeSealed = false;
+};
+
 // Checks a received descriptor before anything is read from it: it must be a
-// memory file sealed against shrinking, growing, writing and further sealing,
-// of exactly `expectedSize` bytes. SharedMemoryError names both sizes on a
-// mismatch, or the missing seals.
-void checkSealedMemory(int fd, std::size_t expectedSize);
+// memory file, sealed against shrinking and growing (so that a mapping of it
+// can never fault), holding at least
+// `neededSize` bytes. SharedMemoryError names both sizes when it is smaller,
+// or the missing seals.
+MemoryFileFacts checkMemoryFile(int fd, std::size_t neededSize);
 
 // Copies the first `size` bytes of a checked memory file into `destination`.
 // SharedMemoryError when the file holds fewer.
 void readSealedMemory(int fd, uint8_t* destination, std::size_t size);
+
+// A shared mapping of the start of a memory file, unmapped when destroyed.
+class MemoryMapping {
+public:
+    MemoryMapping() = default;
+    // SharedMemoryError when the file cannot be mapped. The caller has made
+    // sure that the file holds `length` bytes and can never shrink.
+    MemoryMapping(int fd, std::size_t length, bool writable);
+    MemoryMapping(MemoryMapping&& other) noexcept;
+    MemoryMapping& operator=(MemoryMapping&& other) noexcept;
+    MemoryMapping(const MemoryMapping&) = delete;
+    MemoryMapping& operator=(const MemoryMapping&) = delete;
+    ~MemoryMapping();
+
+    uint8_t* bytes() const { return bytes_; }
+    std::size_t length() const { return length_; }
+
+private:
+    uint8_t* bytes_ = nullptr;
+    std::size_t length_ = 0;
+};
 
 } // namespace host

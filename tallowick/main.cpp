@@ -1,13 +1,13 @@
 // The stand-in host: serves its automation object on the session bus, shows
 // its window (or runs headless), starts the plug-in named on its command line
 // and saves its documents when it ends.
+#include "host/BusDepartures.h"
 #include "host/BusLossWatch.h"
 #include "host/DBusExport.h"
 #include "host/DBusWire.h"
 #include "platform/DisplayCheck.h"
 #include "platform/Memory.h"
 #include "platform/TerminationSignals.h"
-#include "tallowick/BusDepartures.h"
 #include "tallowick/CommandLine.h"
 #include "tallowick/DBusWindowCaller.h"
 #include "tallowick/DocumentSaving.h"
@@ -109,14 +109,14 @@ int runHost(const HostOptions& options) {
         }
     }
     // Followed before the name is claimed, so that no caller can leave unseen.
-    std::unique_ptr<BusDepartures> departures;
+    std::unique_ptr<host::BusDepartures> departures;
     try {
-        departures = std::make_unique<BusDepartures>(bus);
-    } catch (const BusWatchError& error) {
+        departures = std::make_unique<host::BusDepartures>(bus);
+    } catch (const host::BusWatchError& error) {
         report(error);
         return kServiceFailure;
     }
-    QObject::connect(departures.get(), &BusDepartures::departed, qApp,
+    QObject::connect(departures.get(), &host::BusDepartures::departed, qApp,
                      [&hostObject](const QString& name) { hostObject.programLeft(name); });
     std::optional<host::ServedHostObject> service;
     try {

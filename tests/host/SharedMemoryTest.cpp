@@ -55,7 +55,7 @@ constexpr int kAllSeals = F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SE
 TEST(SealedMemory, HoldsTheBytesAndCannotBeChanged) {
     const std::vector<uint8_t> bytes = {1, 2, 3, 250, 0, 7};
     const UniqueFd memory = host::createSealedMemory(bytes.data(), bytes.size());
-    host::checkSealedMemory(memory.get(), bytes.size());
+    EXPECT_TRUE(host::checkMemoryFile(memory.get(), bytes.size()).writeSealed);
     std::vector<uint8_t> back(bytes.size());
     host::readSealedMemory(memory.get(), back.data(), back.size());
     EXPECT_EQ(back, bytes);
@@ -65,32 +65,38 @@ TEST(SealedMemory, HoldsTheBytesAndCannotBeChanged) {
     EXPECT_NE(::fcntl(memory.get(), F_ADD_SEALS, F_SEAL_WRITE), 0);
 }
 
-TEST(SealedMemory, ReceiverRefusesASizeOtherThanTheBoundsNamingBoth) {
+TEST(SealedMemory, ReceiverRefusesAFileSmallerThanTheBoundsNamingBoth) {
     // Bounds (0 To 2, 0 To 1) need 3 * 2 = 6 bytes.
     const std::vector<Dimension> bounds = {{0, 3}, {0, 2}};
-    for (const std::size_t size : {5u, 7u}) {
-        const std::string message = refusalOf(received(bounds, memoryFile(size, kAllSeals)));
-        EXPECT_NE(message.find("(0 To 2, 0 To 1)"), std::string::npos) << message;
-        EXPECT_NE(message.find("holds " + std::to_string(size) + " bytes"), std::string::npos)
-            << message;
-        EXPECT_NE(message.find("6 were expected"), std::string::npos) << message;
-    }
+    const std::string message = refusalOf(received(bounds, memoryFile(5, kAllSeals)));
+    EXPECT_NE(message.find("(0 To 2, 0 To 1)"), std::string::npos) << message;
+    EXPECT_NE(message.find("holds 5 bytes"), std::string::npos) << message;
+    EXPECT_NE(message.find("6 were expected"), std::string::npos) << message;
+    // A reused file may be larger than this transfer needs.
     EXPECT_EQ(refusalOf(received(bounds, memoryFile(6, kAllSeals))), "accepted");
+    EXPECT_EQ(refusalOf(received(bounds, memoryFile(7, kAllSeals))), "accepted");
 }
 
-TEST(SealedMemory, ReceiverRefusesMemoryThatCouldStillChange) {
+TEST(SealedMemory, ReceiverRefusesMemoryThatCouldBeResized) {
     const std::vector<Dimension> bounds = {{0, 4}};
-    // Unsealed, and sealed against writing but not shrinking (a cut file
-    // would fault a reader).
-    for (const int seals : {0, F_SEAL_WRITE | F_SEAL_GROW | F_SEAL_SEAL}) {
+    // Unsealed, sealed against everything but shrinking (a cut file would
+    // fault a mapping), and against everything but growing.
+    for (const int seals : {0, F_SEAL_WRITE | F_SEAL_GROW | F_SEAL_SEAL,
+                            F_SEAL_WRITE | F_SEAL_SHRINK | F_SEAL_SEAL}) {
         const std::string message = refusalOf(received(bounds, memoryFile(4, seals)));
-        EXPECT_NE(message.find("not sealed"), std::string::npos) << message;
+        EXPECT_NE(message.find("not sealed against resizing"), std::string::npos) << message;
     }
+    // Writable memory sealed against resizing is what a reused file is.
+    EXPECT_EQ(refusalOf(received(bounds, memoryFile(4, F_SEAL_SHRINK | F_SEAL_GROW))), "accepted");
     int ends[2];
     ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
     const UniqueFd writeEnd(ends[1]);
     const std::string message = refusalOf(received(bounds, UniqueFd(ends[0])));
     EXPECT_NE(message.find("not a memory file"), std::string::npos) << message;
+    // A file on disk could be cut by anyone who can write to it.
+    const std::string disk =
+        refusalOf(received(bounds, UniqueFd(::open("/proc/self/exe", O_RDONLY | O_CLOEXEC))));
+    EXPECT_NE(disk.find("not a memory file"), std::string::npos) << disk;
 }
 
 TEST(SealedMemory, BoundsAreCheckedBeforeTheMemory) {

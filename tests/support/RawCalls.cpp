@@ -1,5 +1,6 @@
 #include "tests/support/RawCalls.h"
 
+#include <QDBusArgument>
 #include <QFile>
 #include <QList>
 #include <fcntl.h>
@@ -34,6 +35,28 @@ QDBusMessage rawInvoke(const QDBusConnection& connection, const host::ObjectRef&
                                                        host::dbus::kInterface, host::dbus::kMethod);
     call << method << QVariant::fromValue(values);
     return QDBusConnection(connection).call(call, QDBus::Block, 60 * 1000);
+}
+
+host::UniqueFd memoryFileOf(const QDBusMessage& reply) {
+    host::dbus::registerWireTypes();
+    const QList<QVariant> arguments = reply.arguments();
+    if (arguments.size() != 1 || arguments[0].metaType() != QMetaType::fromType<QDBusArgument>())
+        throw std::runtime_error("the reply carries no list of values: " +
+                                 reply.errorMessage().toStdString());
+    const host::dbus::WireValues values =
+        host::dbus::readValues(arguments[0].value<QDBusArgument>(), 1);
+    if (values.size() != 1 ||
+        values[0].content.metaType() != QMetaType::fromType<host::dbus::WireByteArray>())
+        throw std::runtime_error("the reply carries no byte array");
+    const auto array = values[0].content.value<host::dbus::WireByteArray>();
+    return host::UniqueFd(::fcntl(array.memory.fileDescriptor(), F_DUPFD_CLOEXEC, 0));
+}
+
+int lentMemoryMappings(qint64 processId) {
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(processId));
+    if (!maps.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + maps.fileName().toStdString());
+    return static_cast<int>(maps.readAll().count("memfd:tallowick-lent-memory"));
 }
 
 std::size_t residentBytes(qint64 processId) {

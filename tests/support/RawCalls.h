@@ -27,6 +27,14 @@ host::dbus::WireValue rawByteArray(const std::vector<host::dbus::WireDimension>&
 QDBusMessage rawInvoke(const QDBusConnection& connection, const host::ObjectRef& target,
                        const QString& method, const host::dbus::WireValues& values);
 
+// A copy of the descriptor of the memory file an Invoke reply's byte array
+// came in (std::runtime_error when the reply carries none).
+host::UniqueFd memoryFileOf(const QDBusMessage& reply);
+
+// How many of a process's mappings are of memory files the link lends: its
+// own, and those lent to it.
+int lentMemoryMappings(qint64 processId);
+
 // The resident memory of a process, from /proc/<pid>/statm (0 for this one).
 std::size_t residentBytes(qint64 processId = 0);
 

@@ -1,8 +1,8 @@
 // The host's automation object served on a private bus, called by two
 // programs over connections of their own: each gets its own frames, and what
 // the host keeps for a program goes when the program leaves the bus.
+#include "host/BusDepartures.h"
 #include "host/DBusAutomationObject.h"
-#include "tallowick/BusDepartures.h"
 #include "tallowick/HostModel.h"
 #include "tallowick/HostObject.h"
 #include "tests/support/BusServerThread.h"
@@ -23,9 +23,8 @@ class ProgramsOnTheBus : public ::testing::Test {
 protected:
     void SetUp() override {
         server.run([this] {
-            departures = std::make_unique<tallowick::BusDepartures>(server.connection());
-            QObject::connect(departures.get(), &tallowick::BusDepartures::departed,
-                             departures.get(),
+            departures = std::make_unique<host::BusDepartures>(server.connection());
+            QObject::connect(departures.get(), &host::BusDepartures::departed, departures.get(),
                              [this](const QString& name) { hostObject.programLeft(name); });
         });
         server.serveAsHost(hostObject);
@@ -63,7 +62,7 @@ protected:
     tallowick::HostObject hostObject{model, windows};
     tests::BusServerThread server{bus, "host"};
     // Lives on the server's thread.
-    std::unique_ptr<tallowick::BusDepartures> departures;
+    std::unique_ptr<host::BusDepartures> departures;
     std::unique_ptr<host::DBusAutomationObject> first;
     std::unique_ptr<host::DBusAutomationObject> second;
 };

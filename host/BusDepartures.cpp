@@ -1,8 +1,8 @@
-#include "tallowick/BusDepartures.h"
+#include "host/BusDepartures.h"
 
 #include <QDBusError>
 
-namespace tallowick {
+namespace host {
 
 namespace {
 
@@ -35,4 +35,4 @@ void BusDepartures::ownerChanged(const QString& name, const QString& oldOwner,
         emit departed(name);
 }
 
-} // namespace tallowick
+} // namespace host

@@ -5,9 +5,9 @@
 #include <QString>
 #include <stdexcept>
 
-namespace tallowick {
+namespace host {
 
-// The bus would not let the host follow who leaves it.
+// The bus would not let this side follow who leaves it.
 class BusWatchError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -15,9 +15,9 @@ public:
 
 // Tells of every name that loses its owner on the bus: a program's unique
 // name when its connection closes (it ended, crashed or disconnected), a
-// well-known name when it is given up. The host drops what it keeps for a
-// program then, so that its memory stays bounded however many programs come
-// and go. Every departure is watched, not only those of programs already
+// well-known name when it is given up. A side that serves programs drops
+// what it keeps for one then, so that its memory stays bounded however many
+// programs come and go. Every departure is watched, not only those of programs already
 // seen, so that a program that leaves right after its first call is not
 // missed.
 class BusDepartures : public QObject {
@@ -38,4 +38,4 @@ private:
     QDBusConnection connection_;
 };
 
-} // namespace tallowick
+} // namespace host
