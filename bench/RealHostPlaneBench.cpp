@@ -1,6 +1,7 @@
 // Planes through a real `tallowick --headless` on a private bus: fetching and
 // storing the red plane of a 1920 x 1080 image (planes of 1921 x 1081
-// samples), against memcpy of the same bytes in the same run.
+// samples), against memcpy of the same bytes in the same run, in one process
+// and handed between two.
 #include "bench/BenchmarkProgram.h"
 #include "bench/PlaneTransfer.h"
 #include "host/ResultConversions.h"
@@ -53,6 +54,11 @@ void BM_MemcpyPlane(benchmark::State& state) {
     bench::copyPlaneWithMemcpy(state, *plane);
 }
 BENCHMARK(BM_MemcpyPlane)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void BM_MemcpyPlaneBetweenProcesses(benchmark::State& state) {
+    bench::copyPlaneBetweenProcesses(state, *plane);
+}
+BENCHMARK(BM_MemcpyPlaneBetweenProcesses)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 } // namespace
 

@@ -41,10 +41,15 @@ void checkFrameSize(int32_t width, int32_t height) {
 RgbaFrame::RgbaFrame(int32_t width, int32_t height, Rgba fill) : width_(width), height_(height) {
     checkFrameSize(width, height);
     const uint8_t values[] = {fill.red, fill.green, fill.blue, fill.alpha};
-    for (std::size_t c = 0; c < planes_.size(); ++c) {
-        planes_[c] = host::ByteArray::plane(width + 1, height + 1);
-        std::memset(planes_[c].data(), values[c], planes_[c].size());
-    }
+    // Filled once with the colour, not zero-filled first: a new animation's
+    // frames are written while their pages are first touched, and one pass
+    // over them is enough.
+    for (std::size_t c = 0; c < planes_.size(); ++c)
+        planes_[c] =
+            host::ByteArray::filledBy({{0, width + 1}, {0, height + 1}},
+                                      [value = values[c]](uint8_t* bytes, std::size_t size) {
+                                          std::memset(bytes, value, size);
+                                      });
 }
 
 RgbaFrame RgbaFrame::fromImage(const QImage& image) {
