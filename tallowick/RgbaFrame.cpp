@@ -1,6 +1,7 @@
 #include "tallowick/RgbaFrame.h"
 
 #include "host/PlaneShape.h"
+#include "platform/Memory.h"
 
 #include <cstring>
 #include <limits>
@@ -41,13 +42,14 @@ void checkFrameSize(int32_t width, int32_t height) {
 RgbaFrame::RgbaFrame(int32_t width, int32_t height, Rgba fill) : width_(width), height_(height) {
     checkFrameSize(width, height);
     const uint8_t values[] = {fill.red, fill.green, fill.blue, fill.alpha};
-    // Filled once with the colour, not zero-filled first: a new animation's
-    // frames are written while their pages are first touched, and one pass
-    // over them is enough.
+    // Filled once with the colour, not zero-filled first, and the pages
+    // populated in one call rather than a fault each: creating an animation
+    // is mostly the cost of its fresh memory.
     for (std::size_t c = 0; c < planes_.size(); ++c)
         planes_[c] =
             host::ByteArray::filledBy({{0, width + 1}, {0, height + 1}},
                                       [value = values[c]](uint8_t* bytes, std::size_t size) {
+                                          platform::populateFreshMemory(bytes, size);
                                           std::memset(bytes, value, size);
                                       });
 }
