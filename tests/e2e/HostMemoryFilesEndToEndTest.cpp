@@ -57,6 +57,8 @@ TEST(HostMemoryFiles, AreReusedPerProgramKeptApartAndFreedWhenTheProgramLeaves) 
         first.Invoke("Tal_NewBuffer", {int16_t{200}, int16_t{100}});
         host::ByteArray red = host::ByteArray::plane(201, 101);
         std::fill_n(red.data(), red.size(), kFirstsRed);
+        // Stored twice: the program lends the host the same file both times.
+        first.Invoke("Tal_SetRBuffer", {host::ByteArray::plane(201, 101)});
         first.Invoke("Tal_SetRBuffer", {red});
         EXPECT_EQ(first.Invoke("tal_GetRBuffer"), host::Variant(red));
     }
