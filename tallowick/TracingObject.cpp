@@ -147,7 +147,8 @@ host::CallAdmission TracingObject::admit(const QString& caller, const QString& m
 }
 
 host::Variant TracingObject::InvokeFrom(const QString& caller, const QString& method,
-                                        const std::vector<host::Variant>& args) {
+                                        std::vector<host::Variant> args) {
+    // The trace is written after the call, so the inner object gets a copy.
     return traced(method, args, [&] { return inner_.InvokeFrom(caller, method, args); });
 }
 
