@@ -52,10 +52,9 @@ public:
     virtual Variant Invoke(const QString& method, const std::vector<Variant>& args = {}) = 0;
     // A call that crossed the bus from `caller`, the sender's unique bus
     // name. An object that keeps state per caller overrides it; the rest serve
-    // it as any other call. The arguments are the object's to keep, so that
-    // a plane can be taken over rather than copied.
+    // it as any other call.
     virtual Variant InvokeFrom(const QString& caller, const QString& method,
-                               std::vector<Variant> args) {
+                               const std::vector<Variant>& args) {
         (void)caller;
         return Invoke(method, args);
     }

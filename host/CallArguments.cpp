@@ -87,12 +87,6 @@ const host::ByteArray& byteArray(const QString& method, const Args& args, std::s
     refuseType(method, args, index, role, QStringLiteral("a Byte() array"));
 }
 
-host::ByteArray takeByteArray(const QString& method, Args& args, std::size_t index,
-                              const QString& role) {
-    byteArray(method, args, index, role);
-    return std::move(std::get<host::ByteArray>(args[index]));
-}
-
 const host::ObjectRef& object(const QString& method, const Args& args, std::size_t index,
                               const QString& role) {
     if (const auto* held = std::get_if<host::ObjectRef>(&args[index]))

@@ -30,9 +30,6 @@ int32_t wholeNumberIn(const QString& method, const Args& args, std::size_t index
 // A 16-bit, 32-bit or finite floating number.
 double number(const QString& method, const Args& args, std::size_t index, const QString& role);
 QString text(const QString& method, const Args& args, std::size_t index, const QString& role);
-// The byte array at `index`, taken out of `args`, for a callee that keeps it.
-host::ByteArray takeByteArray(const QString& method, Args& args, std::size_t index,
-                              const QString& role);
 const host::ByteArray& byteArray(const QString& method, const Args& args, std::size_t index,
                                  const QString& role);
 const host::ObjectRef& object(const QString& method, const Args& args, std::size_t index,

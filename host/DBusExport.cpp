@@ -89,7 +89,7 @@ private:
                 return message.createErrorReply(QDBusError::InvalidArgs,
                                                 QString::fromUtf8(error.what()));
             }
-            result = object_.InvokeFrom(caller, call.method, std::move(args));
+            result = object_.InvokeFrom(caller, call.method, args);
         } catch (const HostCallError& error) {
             // The caller names the method itself; repeat it only when the
             // failure is about another one. Only the object's own lack of the

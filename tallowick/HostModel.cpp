@@ -189,8 +189,8 @@ void HostModel::createStill(int32_t width, int32_t height) {
 }
 
 void HostModel::replacePlane(const FramePosition& position, Channel channel,
-                             host::ByteArray plane) {
-    frameForWriting(position).replacePlane(channel, std::move(plane));
+                             const host::ByteArray& plane) {
+    frameForWriting(position).replacePlane(channel, plane);
     makeCurrent(position);
 }
 

@@ -99,7 +99,7 @@ public:
 
     // FrameError, with nothing changed, for a plane that does not cover the
     // position's frame.
-    void replacePlane(const FramePosition& position, Channel channel, host::ByteArray plane);
+    void replacePlane(const FramePosition& position, Channel channel, const host::ByteArray& plane);
 
     const std::optional<RgbaFrame>& brush() const { return brush_; }
     void setBrush(std::optional<RgbaFrame> brush);

@@ -101,14 +101,13 @@ host::CallAdmission HostObject::admit(const QString& caller, const QString& meth
 
 host::Variant HostObject::Invoke(const QString& method, const std::vector<host::Variant>& args) {
     // Whatever the call changes, the window follows anyway; a copy of its
-    // position serves. The caller keeps its arguments, so a copy is taken.
+    // position serves.
     FramePosition position = model_.currentPosition();
-    Args own = args;
-    return dispatch(method, own, position);
+    return dispatch(method, args, position);
 }
 
 host::Variant HostObject::InvokeFrom(const QString& caller, const QString& method,
-                                     std::vector<host::Variant> args) {
+                                     const std::vector<host::Variant>& args) {
     return dispatch(method, args, callers_.of(caller, model_.currentPosition()));
 }
 
@@ -117,13 +116,14 @@ void HostObject::programLeft(const QString& busName) {
     model_.releaseWindowsOf(busName);
 }
 
-host::Variant HostObject::dispatch(const QString& method, Args& args, FramePosition& position) {
+host::Variant HostObject::dispatch(const QString& method, const Args& args,
+                                   FramePosition& position) {
     const Entry& entry = entryFor(method, args.size());
     const auto call = [&]<typename H>(H handler) {
-        if constexpr (std::is_same_v<H, PlainHandler>)
-            return (this->*handler)(method, args);
-        else
+        if constexpr (std::is_same_v<H, ImageHandler>)
             return (this->*handler)(method, args, position);
+        else
+            return (this->*handler)(method, args);
     };
     // The model's own refusals (a frame out of range, a plane of the wrong
     // size, memory it cannot get) become errors of the call that asked.
@@ -168,8 +168,9 @@ host::Variant HostObject::getPlane(const QString&, const Args&, FramePosition& p
 }
 
 template <Channel channel>
-host::Variant HostObject::setPlane(const QString& method, Args& args, FramePosition& position) {
-    model_.replacePlane(position, channel, takeByteArray(method, args, 0, QStringLiteral("plane")));
+host::Variant HostObject::setPlane(const QString& method, const Args& args,
+                                   FramePosition& position) {
+    model_.replacePlane(position, channel, byteArray(method, args, 0, QStringLiteral("plane")));
     return host::Empty{};
 }
 

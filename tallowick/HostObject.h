@@ -30,7 +30,7 @@ public:
     host::Variant Invoke(const QString& method,
                          const std::vector<host::Variant>& args = {}) override;
     host::Variant InvokeFrom(const QString& caller, const QString& method,
-                             std::vector<host::Variant> args) override;
+                             const std::vector<host::Variant>& args) override;
     // Refuses an unknown method or a wrong argument count before anything is
     // read, and takes a byte array only for the methods that take a plane,
     // and only as large as the caller's current frame's planes.
@@ -48,11 +48,7 @@ private:
     // A call about the caller's current image, with the caller's position.
     using ImageHandler = host::Variant (HostObject::*)(const QString& method, const Args& args,
                                                        FramePosition& position);
-    // A call that keeps what it is given (a plane), so it takes the arguments
-    // over.
-    using TakingHandler = host::Variant (HostObject::*)(const QString& method, Args& args,
-                                                        FramePosition& position);
-    using Handler = std::variant<PlainHandler, ImageHandler, TakingHandler>;
+    using Handler = std::variant<PlainHandler, ImageHandler>;
     struct Entry {
         Handler handler;
         std::size_t argumentCount = 0;
@@ -63,7 +59,7 @@ private:
     // method, HostCallError for a call with another number of arguments.
     static const Entry& entryFor(const QString& method, std::size_t argumentCount);
 
-    host::Variant dispatch(const QString& method, Args& args, FramePosition& position);
+    host::Variant dispatch(const QString& method, const Args& args, FramePosition& position);
 
     host::Variant getAppDir(const QString& method, const Args& args);
     host::Variant sendFormObject(const QString& method, const Args& args);
@@ -73,7 +69,7 @@ private:
     template <Channel channel>
     host::Variant getPlane(const QString& method, const Args& args, FramePosition& position);
     template <Channel channel>
-    host::Variant setPlane(const QString& method, Args& args, FramePosition& position);
+    host::Variant setPlane(const QString& method, const Args& args, FramePosition& position);
     host::Variant newBuffer(const QString& method, const Args& args, FramePosition& position);
     host::Variant saveUndo(const QString& method, const Args& args, FramePosition& position);
     host::Variant refresh(const QString& method, const Args& args);

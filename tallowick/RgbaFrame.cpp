@@ -122,7 +122,7 @@ const uint8_t* RgbaFrame::samples(Channel channel) const {
     return plane(channel).data();
 }
 
-void RgbaFrame::replacePlane(Channel channel, host::ByteArray source) {
+void RgbaFrame::replacePlane(Channel channel, const host::ByteArray& source) {
     if (!host::planeCovers(source, width_, height_))
         throw FrameError(QStringLiteral("the %1 plane must be a two-dimensional byte array with "
                                         "lower bounds 0 of at least %2 x %3 samples (0 To %4, 0 "
@@ -147,20 +147,13 @@ void RgbaFrame::replacePlane(Channel channel, host::ByteArray source) {
                              .arg(source.boundsText())
                              .toStdString());
     host::ByteArray& target = planeOf(channel);
-    if (source.dimensions() == target.dimensions()) {
-        // The usual case, a plane of the host's own layout: it becomes the
-        // frame's, its extra column and row rewritten by the margin refresh.
-        target = std::move(source);
-        refreshMarginsOf(target);
-        return;
-    }
     const std::size_t targetStride = stride();
     const std::size_t sourceStride = static_cast<std::size_t>(source.count(0));
     const std::size_t rowBytes = static_cast<std::size_t>(width_);
     const std::size_t rows = static_cast<std::size_t>(height_);
     if (sourceStride == targetStride) {
-        // Rows 0..H-1 are one block; the extra column is rewritten by the
-        // margin refresh.
+        // The usual case, a plane of the host's own layout: rows 0..H-1 are
+        // one block. Its extra column is rewritten by the margin refresh.
         std::memcpy(target.data(), source.data(), targetStride * rows);
     } else {
         uint8_t* to = target.data();

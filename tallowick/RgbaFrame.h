@@ -62,9 +62,8 @@ public:
     // two-dimensional array with lower bounds 0 covering at least that much
     // and holding no more than largestPlaneTaken() samples; anything else is
     // refused whole with a FrameError naming the expected size, and the frame
-    // is left unchanged. A plane of exactly the frame's own layout is taken
-    // over rather than copied.
-    void replacePlane(Channel channel, host::ByteArray source);
+    // is left unchanged.
+    void replacePlane(Channel channel, const host::ByteArray& source);
 
     // Direct access for code that fills a frame sample by sample. After
     // writing columns 0..W-1 of rows 0..H-1 the writer calls refreshMargins().

@@ -147,8 +147,7 @@ host::CallAdmission TracingObject::admit(const QString& caller, const QString& m
 }
 
 host::Variant TracingObject::InvokeFrom(const QString& caller, const QString& method,
-                                        std::vector<host::Variant> args) {
-    // The trace is written after the call, so the inner object gets a copy.
+                                        const std::vector<host::Variant>& args) {
     return traced(method, args, [&] { return inner_.InvokeFrom(caller, method, args); });
 }
 

@@ -41,7 +41,7 @@ public:
     host::Variant Invoke(const QString& method,
                          const std::vector<host::Variant>& args = {}) override;
     host::Variant InvokeFrom(const QString& caller, const QString& method,
-                             std::vector<host::Variant> args) override;
+                             const std::vector<host::Variant>& args) override;
     // A call refused before its arguments were read is traced without them.
     host::CallAdmission admit(const QString& caller, const QString& method,
                               std::size_t argumentCount) override;

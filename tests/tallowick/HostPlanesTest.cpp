@@ -105,34 +105,6 @@ TEST_F(HostPlanes, SetTakesAPlaneOfExactlyTheImageSize) {
     }
 }
 
-TEST_F(HostPlanes, SetTakesOverAPlaneOfItsOwnLayoutAndRewritesItsMargins) {
-    // A 4 x 3 plane, the host's own layout for the 3 x 2 frame, whose extra
-    // column 3 and row 2 hold 0xEE: the host repeats column 2 and row 1 there.
-    ByteArray source = tests::patternPlane(4, 3, 70);
-    for (int y = 0; y <= 2; ++y)
-        source.at(3, y) = 0xEE;
-    for (int x = 0; x <= 3; ++x)
-        source.at(x, 2) = 0xEE;
-    const ByteArray sent = source;
-    // From the bus the arguments are the host's to keep; in-process callers
-    // keep theirs.
-    host.InvokeFrom(QStringLiteral(":1.9"), QStringLiteral("Tal_SetBBuffer"), {std::move(source)});
-    const std::vector<Variant> kept = {sent};
-    call("Tal_SetGBuffer", kept);
-    EXPECT_EQ(kept.front(), Variant(sent));
-    for (const int c : {1, 2}) {
-        const ByteArray got =
-            c == 2 ? std::get<ByteArray>(host.InvokeFrom(QStringLiteral(":1.9"), kGetters[c], {}))
-                   : plane(c);
-        for (int y = 0; y <= 2; ++y)
-            for (int x = 0; x <= 3; ++x)
-                EXPECT_EQ(got.at(x, y), sent.at(std::min(x, 2), std::min(y, 1)))
-                    << "channel " << c << " at " << x << "," << y;
-    }
-    expectTinyPlane(0, 0);
-    expectTinyPlane(3, 0);
-}
-
 TEST_F(HostPlanes, SetRefusesWhatDoesNotCoverTheImageAndChangesNothing) {
     const std::vector<Variant> refused[] = {
         {tests::patternPlane(2, 2, 0)},        // a column short
