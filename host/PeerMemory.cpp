@@ -16,10 +16,6 @@ namespace {
 // never fault, but not against writing, so that it can be reused.
 constexpr int kLentSeals = F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_SEAL;
 
-[[noreturn]] void failWithErrno(const std::string& step) {
-    throw SharedMemoryError("Shared memory: " + step + " failed: " + std::strerror(errno));
-}
-
 std::size_t wholePages(std::size_t size) {
     static const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     return (size + page - 1) / page * page;

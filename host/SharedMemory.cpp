@@ -22,10 +22,6 @@ constexpr int kSizeSeals = F_SEAL_SHRINK | F_SEAL_GROW;
 // themselves are final.
 constexpr int kOneOffSeals = kSizeSeals | F_SEAL_WRITE | F_SEAL_SEAL;
 
-[[noreturn]] void failWithErrno(const std::string& step) {
-    throw SharedMemoryError("Shared memory: " + step + " failed: " + std::strerror(errno));
-}
-
 std::string sealNames(int seals) {
     std::string names;
     const auto add = [&](int seal, const char* name) {
@@ -40,6 +36,10 @@ std::string sealNames(int seals) {
 }
 
 } // namespace
+
+void failWithErrno(const std::string& step) {
+    throw SharedMemoryError("Shared memory: " + step + " failed: " + std::strerror(errno));
+}
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
     if (this != &other) {

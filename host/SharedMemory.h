@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 
 namespace host {
 
@@ -10,6 +11,9 @@ class SharedMemoryError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Throws SharedMemoryError naming `step` and the reason errno gives.
+[[noreturn]] void failWithErrno(const std::string& step);
 
 // Owns a file descriptor and closes it when destroyed.
 class UniqueFd {
