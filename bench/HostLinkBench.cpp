@@ -4,7 +4,7 @@
 // of this process, so both ends' costs land on this machine's cores.
 #include "bench/BenchmarkProgram.h"
 #include "bench/PlaneTransfer.h"
-#include "host/DBusAutomationObject.h"
+#include "link/DBusAutomationObject.h"
 #include "platform/Memory.h"
 #include "tests/support/BusServerThread.h"
 #include "tests/support/PrivateBus.h"

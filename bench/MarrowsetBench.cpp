@@ -8,10 +8,10 @@
 // image of the same size: a combine (beside the six transfers), "Use hue"
 // (beside its RGB_To_HSV calls alone) and "Replace existing image" (beside
 // the four stores of the held planes alone).
+#include "automation/ResultConversions.h"
 #include "bench/BenchmarkProgram.h"
 #include "bench/RecordedFailures.h"
-#include "host/MakerLibraries.h"
-#include "host/ResultConversions.h"
+#include "maker/binding/MakerLibraries.h"
 #include "marrowset/ChannelCommands.h"
 #include "marrowset/Combine.h"
 #include "marrowset/ImageEdit.h"
@@ -22,7 +22,7 @@
 #include "platform/Memory.h"
 #include "platform/MessageBox.h"
 #include "platform/PictureBox.h"
-#include "plugin/DBusWindowHandover.h"
+#include "plugin/startup/DBusWindowHandover.h"
 #include "tests/support/RunningHost.h"
 
 #include <QApplication>
@@ -187,8 +187,8 @@ void BM_ScalerAlone(benchmark::State& state) {
     const marrowset::HeldBuffer held = largeHeldBuffer();
     std::vector<uint32_t> pixels(std::size_t{kPreviewWidth} * kPreviewHeight);
     for (auto _ : state) {
-        host::z_scale_to_dib(held.red.data(), held.green.data(), held.blue.data(), pixels.data(),
-                             held.W + 1, held.H + 1, kPreviewWidth, kPreviewHeight, kPreviewWidth);
+        maker::z_scale_to_dib(held.red.data(), held.green.data(), held.blue.data(), pixels.data(),
+                              held.W + 1, held.H + 1, kPreviewWidth, kPreviewHeight, kPreviewWidth);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kPreviewWidth * kPreviewHeight);
@@ -257,7 +257,7 @@ void BM_RgbToHsvCallsAlone(benchmark::State& state) {
     std::array<float, 256> fraction{};
     for (std::size_t value = 0; value < fraction.size(); ++value)
         fraction[value] = static_cast<float>(static_cast<double>(value) / 255.0);
-    const auto convert = host::RGB_To_HSV.pointer();
+    const auto convert = maker::RGB_To_HSV.pointer();
     const std::size_t stride = static_cast<std::size_t>(held.W) + 1;
     // The routine is called through a pointer into another library, so no
     // call can be left out however its results are used.

@@ -1,7 +1,7 @@
-// noise3 through the lazily bound function pointer (host/MakerLibraries.h),
+// noise3 through the lazily bound function pointer (maker/binding/MakerLibraries.h),
 // as Cinderloom's warp calls it. Items are noise points.
 
-#include "host/MakerLibraries.h"
+#include "maker/binding/MakerLibraries.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>
@@ -13,10 +13,10 @@ namespace {
 // Walks a 256 x 256 grid of points, one row of 256 per benchmark iteration,
 // the z slice changing every sweep, so no call can be hoisted or folded.
 void noise3Bound(benchmark::State& state) {
-    using Noise = decltype(host::noise3)::Pointer;
+    using Noise = decltype(maker::noise3)::Pointer;
     Noise noise = nullptr;
     try {
-        noise = host::noise3.pointer();
+        noise = maker::noise3.pointer();
     } catch (const std::exception& error) {
         state.SkipWithError(error.what());
         return;

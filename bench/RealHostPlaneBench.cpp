@@ -2,9 +2,9 @@
 // storing the red plane of a 1920 x 1080 image (planes of 1921 x 1081
 // samples), against memcpy of the same bytes in the same run, in one process
 // and handed between two.
+#include "automation/ResultConversions.h"
 #include "bench/BenchmarkProgram.h"
 #include "bench/PlaneTransfer.h"
-#include "host/ResultConversions.h"
 #include "platform/Memory.h"
 #include "tests/support/RunningHost.h"
 

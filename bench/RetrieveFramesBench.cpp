@@ -4,7 +4,7 @@
 #include "bench/BenchmarkProgram.h"
 #include "cinderloom/Module1.h"
 #include "platform/Memory.h"
-#include "plugin/DBusWindowHandover.h"
+#include "plugin/startup/DBusWindowHandover.h"
 #include "tests/support/RunningHost.h"
 
 #include <QApplication>

@@ -13,7 +13,7 @@
 #include "platform/FatalError.h"
 #include "platform/Memory.h"
 #include "platform/MessageBox.h"
-#include "plugin/DBusWindowHandover.h"
+#include "plugin/startup/DBusWindowHandover.h"
 #include "tests/support/RunningHost.h"
 
 #include <QApplication>

@@ -5,7 +5,7 @@
 // Items are pixels.
 #include "bench/BenchmarkProgram.h"
 #include "cinderloom/WiggleWarp.h"
-#include "host/MakerLibraries.h"
+#include "maker/binding/MakerLibraries.h"
 #include "platform/Memory.h"
 
 #include <benchmark/benchmark.h>
@@ -24,7 +24,7 @@ constexpr double kNoiseScale = 50.0;
 
 cinderloom::NoiseFunction boundNoise(benchmark::State& state) {
     try {
-        return host::noise3.pointer();
+        return maker::noise3.pointer();
     } catch (const std::exception& error) {
         state.SkipWithError(error.what());
         return nullptr;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "automation/AutomationObject.h"
 #include "cinderloom/StripRendering.h"
 #include "cinderloom/ViewEvents.h"
-#include "host/AutomationObject.h"
 
 #include <QWidget>
 #include <memory>

@@ -3,7 +3,7 @@
 #include "cinderloom/Cinderloom.h"
 #include "cinderloom/FrameDevelopment.h"
 #include "cinderloom/Module1.h"
-#include "host/MakerLibraries.h"
+#include "maker/binding/MakerLibraries.h"
 #include "maker/widgets/VxDropSlider.h"
 #include "platform/Conversions.h"
 #include "platform/FatalError.h"
@@ -62,7 +62,7 @@ void Cinderloom::WiggleWarp(int32_t amount, int32_t size, const host::ByteArray&
                             const host::ByteArray& sourceGreen, const host::ByteArray& sourceBlue,
                             host::ByteArray& red, host::ByteArray& green, host::ByteArray& blue) {
     wiggleWarp(amount, size, sourceRed, sourceGreen, sourceBlue, red, green, blue, module_.width,
-               module_.height, host::noise3.pointer(), platform::programRandom());
+               module_.height, maker::noise3.pointer(), platform::programRandom());
 }
 
 } // namespace cinderloom

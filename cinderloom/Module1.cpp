@@ -1,10 +1,10 @@
 #include "cinderloom/Module1.h"
 
+#include "automation/PlaneShape.h"
+#include "automation/ResultConversions.h"
 #include "cinderloom/CLOptions.h"
 #include "cinderloom/Cinderloom.h"
-#include "host/MakerLibraries.h"
-#include "host/PlaneShape.h"
-#include "host/ResultConversions.h"
+#include "maker/binding/MakerLibraries.h"
 #include "platform/Hourglass.h"
 #include "platform/MessageBox.h"
 #include "plugin/WindowHandover.h"
@@ -67,7 +67,7 @@ void Module1::startUp(const HostObjectFactory& createHostObject) {
     // The filter library is named by its bare file name: its first call binds
     // it, and from the host's directory that finds the host's copy.
     const std::array<float, 3> origin{0.0f, 0.0f, 0.0f};
-    host::noise3(origin.data());
+    maker::noise3(origin.data());
     RetrieveFrames();
     if (!optionsDialog_)
         optionsDialog_ = std::make_unique<CLOptions>(*this);

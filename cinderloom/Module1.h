@@ -1,7 +1,7 @@
 #pragma once
 
+#include "automation/AutomationObject.h"
 #include "cinderloom/CellStore.h"
-#include "host/AutomationObject.h"
 
 #include <QString>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "automation/ByteArray.h"
 #include "cinderloom/CellStore.h"
-#include "host/ByteArray.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "cinderloom/WiggleWarp.h"
 
-#include "host/PlaneShape.h"
+#include "automation/PlaneShape.h"
 
 #include <QString>
 #include <cstddef>

@@ -1,8 +1,8 @@
 // Cinderloom_pm: builds a new roll of film from the frames of the host's
 // current animation. The host starts it; it reads no command line.
 #include "cinderloom/Module1.h"
-#include "host/DBusAutomationObject.h"
-#include "plugin/PluginProgram.h"
+#include "link/DBusAutomationObject.h"
+#include "plugin/startup/PluginProgram.h"
 
 int main(int argc, char** argv) {
     plugin::PluginProgram program(argc, argv, QStringLiteral("Cinderloom"));

@@ -1,6 +1,6 @@
 #include "imaging/DibRelated.h"
 
-#include "host/MakerLibraries.h"
+#include "maker/binding/MakerLibraries.h"
 #include "platform/Conversions.h"
 #include "platform/Dib.h"
 
@@ -76,8 +76,8 @@ void DisplayPlanes(platform::DrawTarget& target, int32_t maxX, int32_t maxY,
                                       " to " + std::to_string(scaleWidth) + " x " +
                                       std::to_string(scaleHeight) + " during the call");
 
-    host::z_scale_to_dib(red.data(), green.data(), blue.data(), pixels.data(), maxX + 1, maxY + 1,
-                         scaleWidth, scaleHeight, width);
+    maker::z_scale_to_dib(red.data(), green.data(), blue.data(), pixels.data(), maxX + 1, maxY + 1,
+                          scaleWidth, scaleHeight, width);
 
     platform::SetDIBitsToDevice(
         target.deviceContext(), 0, 0, static_cast<uint32_t>(width), static_cast<uint32_t>(height),

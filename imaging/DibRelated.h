@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/ByteArray.h"
-#include "host/PlaneShape.h"
+#include "automation/ByteArray.h"
+#include "automation/PlaneShape.h"
 #include "platform/DrawTarget.h"
 
 #include <cstdint>
@@ -24,7 +24,7 @@ public:
 // columns and at least maxY + 1 rows; otherwise host::PlaneShapeError, before
 // anything is read or drawn. An empty drawing area draws nothing. A drawing
 // area too large for 32-bit sizes throws platform::OverflowError; a scaling
-// library that cannot be bound throws host::BindingError.
+// library that cannot be bound throws maker::BindingError.
 void DisplayPlanes(platform::DrawTarget& target, int32_t maxX, int32_t maxY,
                    const host::ByteArray& red, const host::ByteArray& green,
                    const host::ByteArray& blue);

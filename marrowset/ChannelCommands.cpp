@@ -1,6 +1,6 @@
 #include "marrowset/ChannelCommands.h"
 
-#include "host/MakerLibraries.h"
+#include "maker/binding/MakerLibraries.h"
 #include "marrowset/PlaneRegion.h"
 #include "platform/Conversions.h"
 
@@ -99,8 +99,8 @@ GreyLevelError::GreyLevelError(double level)
       level_(level) {}
 
 FilterRoutines boundFilterRoutines() {
-    return {[]() -> ColourConversion { return host::RGB_To_HSV.pointer(); },
-            []() -> ColourConversion { return host::f_rgb2yuv.pointer(); }};
+    return {[]() -> ColourConversion { return maker::RGB_To_HSV.pointer(); },
+            []() -> ColourConversion { return maker::f_rgb2yuv.pointer(); }};
 }
 
 void addChannelPlane(const HeldBuffer& held, ImageSize size, ImageChannel channel,

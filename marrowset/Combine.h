@@ -1,8 +1,8 @@
 #pragma once
 
-#include "host/AutomationObject.h"
-#include "host/ByteArray.h"
-#include "host/CombineTableLayout.h"
+#include "automation/AutomationObject.h"
+#include "automation/ByteArray.h"
+#include "automation/CombineTableLayout.h"
 #include "marrowset/HeldBuffer.h"
 #include "marrowset/ImageEdit.h"
 

@@ -1,8 +1,8 @@
 #include "marrowset/Form1.h"
 
-#include "host/CallArguments.h"
-#include "host/CombineTableLayout.h"
-#include "host/ResultConversions.h"
+#include "automation/CallArguments.h"
+#include "automation/CombineTableLayout.h"
+#include "automation/ResultConversions.h"
 #include "maker/widgets/VxButton.h"
 #include "marrowset/Eyedropper.h"
 #include "marrowset/Form2.h"

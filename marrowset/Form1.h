@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/AutomationObject.h"
+#include "automation/AutomationObject.h"
 
 #include <QWidget>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "marrowset/Form2.h"
 
-#include "host/CombineTableLayout.h"
+#include "automation/CombineTableLayout.h"
 #include "marrowset/Module1.h"
 #include "platform/FatalError.h"
 #include "platform/MessageBox.h"

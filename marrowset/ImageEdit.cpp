@@ -1,6 +1,6 @@
 #include "marrowset/ImageEdit.h"
 
-#include "host/ResultConversions.h"
+#include "automation/ResultConversions.h"
 
 #include <array>
 #include <utility>

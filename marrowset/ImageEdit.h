@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/AutomationObject.h"
-#include "host/ByteArray.h"
+#include "automation/AutomationObject.h"
+#include "automation/ByteArray.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "marrowset/Module1.h"
 
-#include "host/ResultConversions.h"
+#include "automation/ResultConversions.h"
 #include "marrowset/AlphaCommands.h"
 #include "marrowset/Combine.h"
 #include "marrowset/Form1.h"

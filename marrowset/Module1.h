@@ -1,12 +1,13 @@
 #pragma once
 
-#include "host/AutomationObject.h"
-#include "host/ByteArray.h"
-#include "host/CombineTableLayout.h"
+#include "automation/AutomationObject.h"
+#include "automation/ByteArray.h"
+#include "automation/CombineTableLayout.h"
 #include "marrowset/ChannelCommands.h"
 #include "marrowset/HeldBuffer.h"
 #include "marrowset/ImageEdit.h"
-#include "plugin/PluginProgram.h"
+#include "plugin/StartUpOutcome.h"
+#include "plugin/WindowHandover.h"
 
 #include <QString>
 #include <functional>

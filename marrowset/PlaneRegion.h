@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/ByteArray.h"
+#include "automation/ByteArray.h"
 
 #include <algorithm>
 #include <cstddef>

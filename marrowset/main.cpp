@@ -2,9 +2,9 @@
 // its command line, shows it, picks colours from it and applies it to the
 // host's image. The host starts it with an optional argument: "CLIPBOARD"
 // or the path of a picture file.
-#include "host/DBusAutomationObject.h"
+#include "link/DBusAutomationObject.h"
 #include "marrowset/Module1.h"
-#include "plugin/PluginProgram.h"
+#include "plugin/startup/PluginProgram.h"
 
 int main(int argc, char** argv) {
     plugin::PluginProgram program(argc, argv, QStringLiteral("Marrowset"));

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/AutomationObject.h"
-#include "host/Variant.h"
+#include "automation/AutomationObject.h"
+#include "automation/Variant.h"
 
 namespace plugin {
 

@@ -1,6 +1,6 @@
 #include "tallowick/CombineTable.h"
 
-#include "host/CombineTableLayout.h"
+#include "automation/CombineTableLayout.h"
 
 #include <algorithm>
 

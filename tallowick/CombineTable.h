@@ -1,11 +1,11 @@
 #pragma once
 
-#include "host/ByteArray.h"
+#include "automation/ByteArray.h"
 
 namespace tallowick {
 
 // The combine table the host hands out with tal_initluts, in the layout of
-// host/CombineTableLayout.h with lower bounds 0, s the brush value, d the
+// automation/CombineTableLayout.h with lower bounds 0, s the brush value, d the
 // image value:
 //   Add min(s + d, 255)            Greater than max(s, d)
 //   Subtract max(d - s, 0)         Less than min(s, d)

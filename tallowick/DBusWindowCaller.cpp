@@ -1,6 +1,6 @@
 #include "tallowick/DBusWindowCaller.h"
 
-#include "host/DBusAsyncCall.h"
+#include "link/DBusAsyncCall.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/ByteArray.h"
-#include "host/Variant.h"
+#include "automation/ByteArray.h"
+#include "automation/Variant.h"
 #include "tallowick/Document.h"
 #include "tallowick/FramePosition.h"
 #include "tallowick/MemoryBudget.h"

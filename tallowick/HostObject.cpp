@@ -1,6 +1,6 @@
 #include "tallowick/HostObject.h"
 
-#include "host/CallArguments.h"
+#include "automation/CallArguments.h"
 #include "tallowick/CombineTable.h"
 #include "tallowick/HostModel.h"
 #include "tallowick/WindowCaller.h"

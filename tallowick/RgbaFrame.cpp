@@ -1,6 +1,6 @@
 #include "tallowick/RgbaFrame.h"
 
-#include "host/PlaneShape.h"
+#include "automation/PlaneShape.h"
 #include "platform/Memory.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/Variant.h"
+#include "automation/Variant.h"
 
 #include <QString>
 #include <vector>

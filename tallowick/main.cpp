@@ -1,10 +1,10 @@
 // The stand-in host: serves its automation object on the session bus, shows
 // its window (or runs headless), starts the plug-in named on its command line
 // and saves its documents when it ends.
-#include "host/BusDepartures.h"
-#include "host/BusLossWatch.h"
-#include "host/DBusExport.h"
-#include "host/DBusWire.h"
+#include "link/BusDepartures.h"
+#include "link/BusLossWatch.h"
+#include "link/DBusExport.h"
+#include "link/DBusWire.h"
 #include "platform/DisplayCheck.h"
 #include "platform/Memory.h"
 #include "platform/TerminationSignals.h"

@@ -1,8 +1,8 @@
 #include "tests/cinderloom/CinderloomTestSupport.h"
 
+#include "automation/ByteArray.h"
 #include "cinderloom/CLOptions.h"
 #include "cinderloom/Cinderloom.h"
-#include "host/ByteArray.h"
 
 #include <QPushButton>
 #include <QTest>

@@ -1,7 +1,7 @@
 // RetrieveFrames: the frame-count check, the cell store's layout and the
 // progress it reports.
-#include "host/PlaneShape.h"
-#include "host/ResultConversions.h"
+#include "automation/PlaneShape.h"
+#include "automation/ResultConversions.h"
 #include "tests/cinderloom/CinderloomTestSupport.h"
 
 namespace tests {

@@ -1,6 +1,6 @@
 #include "cinderloom/Cinderloom.h"
 #include "cinderloom/FrameDevelopment.h"
-#include "host/MakerLibraries.h"
+#include "maker/binding/MakerLibraries.h"
 #include "maker/widgets/VxButton.h"
 #include "maker/widgets/VxDropSlider.h"
 #include "platform/Random.h"
@@ -114,7 +114,7 @@ TEST_F(ShootingTest, WiggleHoldWarpsEveryFrameAfreshAndKeepsColumnWAndRowH) {
         const FramePlanes unwarped = slot < 2 ? cell : whiteFrame(41, 31);
         FramePlanes expected = unwarped;
         cinderloom::wiggleWarp(2, 3, unwarped[0], unwarped[1], unwarped[2], expected[0],
-                               expected[1], expected[2], 40, 30, host::noise3.pointer(), depths);
+                               expected[1], expected[2], 40, 30, maker::noise3.pointer(), depths);
         EXPECT_EQ(frames[slot], expected) << "slot " << slot;
         for (int c = 0; c < 3; ++c) {
             for (int y = 0; y <= 30; ++y)

@@ -1,8 +1,8 @@
 // The start-up routine's host calls and their order, and the fatal-error path
 // that every handler which traps nothing shares.
 #include "cinderloom/CLOptions.h"
-#include "host/DBusAutomationObject.h"
-#include "host/MakerLibraries.h"
+#include "link/DBusAutomationObject.h"
+#include "maker/binding/MakerLibraries.h"
 #include "platform/FatalError.h"
 #include "tests/cinderloom/CinderloomTestSupport.h"
 
@@ -38,7 +38,7 @@ TEST_F(CinderloomTest, StartUpCallsTheHostInOrderAndHandsOverTheDialog) {
     // bound from it by the one call of noise3.
     EXPECT_EQ(QFileInfo(QDir::currentPath()).canonicalFilePath(),
               QFileInfo(TALLOWICK_APP_DIR).canonicalFilePath());
-    EXPECT_TRUE(host::noise3.isBound());
+    EXPECT_TRUE(maker::noise3.isBound());
     EXPECT_TRUE(messageBoxes.requests().empty());
 }
 
@@ -46,7 +46,7 @@ TEST_F(CinderloomTest, StartUpGoesOnWhenTheHostFolderIsUnknownOrThereIsNoAnimati
     // The library is bound beforehand, as the failed directory change cannot
     // bring the test into the folder that holds it.
     ASSERT_TRUE(QDir::setCurrent(TALLOWICK_APP_DIR));
-    host::noise3.pointer();
+    maker::noise3.pointer();
     ASSERT_TRUE(QDir::setCurrent(QDir::tempPath()));
     fake().failCalls("Tal_GetAppDir", "no folder");
     fake().setResult("tal_GetTotalFrames", int32_t{1});

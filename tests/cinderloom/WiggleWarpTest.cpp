@@ -1,6 +1,6 @@
 #include "cinderloom/WiggleWarp.h"
 
-#include "host/MakerLibraries.h"
+#include "maker/binding/MakerLibraries.h"
 
 #include <QDir>
 #include <cmath>
@@ -152,7 +152,7 @@ TEST_F(WiggleWarpTest, SamplesTheNoiseAtTheScaledPixelWithTwoDepthsDrawnPerCall)
 TEST_F(WiggleWarpTest, FramesInARowDifferAndTheSequenceRepeatsFromTheStartingState) {
     const QString startDirectory = QDir::currentPath();
     QDir::setCurrent(QStringLiteral(TALLOWICK_APP_DIR));
-    const cinderloom::NoiseFunction noise = host::noise3.pointer();
+    const cinderloom::NoiseFunction noise = maker::noise3.pointer();
     QDir::setCurrent(startDirectory);
 
     // A 60 × 40 frame whose every pixel differs from its neighbours.

@@ -2,18 +2,18 @@
 // a private bus: the start-up, the dialog's "Ok" and "Done" answered Yes, as
 // the host's trace records them; a film painted with the mouse and shot into
 // the host with and without the wiggle, as the host holds the new animation.
+#include "automation/ResultConversions.h"
 #include "cinderloom/CLOptions.h"
 #include "cinderloom/Cinderloom.h"
 #include "cinderloom/Module1.h"
 #include "cinderloom/StripRendering.h"
 #include "cinderloom/WiggleWarp.h"
-#include "host/MakerLibraries.h"
-#include "host/ResultConversions.h"
+#include "maker/binding/MakerLibraries.h"
 #include "maker/widgets/VxButton.h"
 #include "platform/MessageBox.h"
 #include "platform/PictureBox.h"
 #include "platform/Random.h"
-#include "plugin/DBusWindowHandover.h"
+#include "plugin/startup/DBusWindowHandover.h"
 #include "tests/support/HostTrace.h"
 #include "tests/support/RunningHost.h"
 
@@ -198,7 +198,7 @@ TEST(CinderloomEndToEnd, ShootsAPaintedFilmIntoTheHostWithAndWithoutTheWiggle) {
         cinderloom::FramePlanes expected = plain[slot];
         cinderloom::wiggleWarp(16, 4, plain[slot][0], plain[slot][1], plain[slot][2], expected[0],
                                expected[1], expected[2], module.width, module.height,
-                               host::noise3.pointer(), depths);
+                               maker::noise3.pointer(), depths);
         EXPECT_EQ(differingPixels(wiggled[slot], expected, module.width, module.height), 0)
             << "slot " << slot;
     }

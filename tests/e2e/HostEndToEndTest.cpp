@@ -1,7 +1,7 @@
 // A real `tallowick --headless` on a private bus, driven through the D-Bus
 // host object exactly as a plug-in drives it.
-#include "host/DBusExport.h"
-#include "host/ResultConversions.h"
+#include "automation/ResultConversions.h"
+#include "link/DBusExport.h"
 #include "tests/support/RunningHost.h"
 
 #include <QDir>

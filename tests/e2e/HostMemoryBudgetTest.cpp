@@ -1,7 +1,7 @@
 // The real host held to a small --memory-budget: requests beyond it are
 // refused by name while the host goes on serving, and a picture beyond it
 // ends the host at start before its frames are expanded.
-#include "host/ResultConversions.h"
+#include "automation/ResultConversions.h"
 #include "tests/support/RunningHost.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // The memory files planes cross in, seen from outside the real host: each
 // program gets files of its own, reused from one transfer to the next, and
 // the host lets them go when the program leaves the bus.
-#include "host/DBusAutomationObject.h"
+#include "link/DBusAutomationObject.h"
 #include "tests/support/RawCalls.h"
 #include "tests/support/RunningHost.h"
 

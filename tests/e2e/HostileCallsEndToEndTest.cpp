@@ -1,8 +1,8 @@
 // The real host under calls a hostile program would make: the host refuses
 // them before reading what they carry, its memory stays where it was, and it
 // goes on serving.
-#include "host/DBusWire.h"
-#include "host/ResultConversions.h"
+#include "automation/ResultConversions.h"
+#include "link/DBusWire.h"
 #include "tests/support/RawCalls.h"
 #include "tests/support/RunningHost.h"
 

@@ -5,14 +5,14 @@
 // image), as the host saves them; and the real program
 // started by the host, picking a colour when the host calls its window, and
 // ending, with the host, when it is asked to stop.
-#include "host/DBusAutomationObject.h"
-#include "host/MakerLibraries.h"
-#include "host/ResultConversions.h"
+#include "automation/ResultConversions.h"
+#include "link/DBusAutomationObject.h"
+#include "maker/binding/MakerLibraries.h"
 #include "marrowset/Form2.h"
 #include "marrowset/Module1.h"
 #include "platform/FatalError.h"
 #include "platform/MessageBox.h"
-#include "plugin/DBusWindowHandover.h"
+#include "plugin/startup/DBusWindowHandover.h"
 #include "tests/support/HostTrace.h"
 #include "tests/support/RunningHost.h"
 
@@ -178,9 +178,9 @@ void runAgainstHost(const QString& brushPath, const QString& savedPath,
     // itself; this test runs from elsewhere.
     const QString startDirectory = QDir::currentPath();
     QDir::setCurrent(tests::applicationFolder());
-    host::z_scale_to_dib.pointer();
-    host::RGB_To_HSV.pointer();
-    host::f_rgb2yuv.pointer();
+    maker::z_scale_to_dib.pointer();
+    maker::RGB_To_HSV.pointer();
+    maker::f_rgb2yuv.pointer();
     QDir::setCurrent(startDirectory);
 
     {

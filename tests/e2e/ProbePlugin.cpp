@@ -2,7 +2,7 @@
 // that started it, makes a 2-frame animation, prints the display platform it
 // inherited on standard output and ends with the status given as its
 // argument.
-#include "host/DBusAutomationObject.h"
+#include "link/DBusAutomationObject.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // The channel commands: the adds, the nine greyscale commands with the
 // library's conversions and with conversions the test scripts, and a level
 // out of range.
-#include "host/MakerLibraries.h"
+#include "maker/binding/MakerLibraries.h"
 #include "marrowset/ChannelCommands.h"
 #include "marrowset/Form2.h"
 #include "tests/marrowset/MarrowsetTestSupport.h"
@@ -107,8 +107,8 @@ TEST_F(Channels, EveryGreyscaleCommandGreysTheOverlapAndLeavesTheRest) {
     // The library's own conversions, bound from the application folder.
     const QString startDirectory = QDir::currentPath();
     QDir::setCurrent(QStringLiteral(TALLOWICK_APP_DIR));
-    host::RGB_To_HSV.pointer();
-    host::f_rgb2yuv.pointer();
+    maker::RGB_To_HSV.pointer();
+    maker::f_rgb2yuv.pointer();
     QDir::setCurrent(startDirectory);
     openWindow();
     for (QAction* item : {menu().UseRed, menu().UseGreen, menu().UseBlue, menu().UseHue,

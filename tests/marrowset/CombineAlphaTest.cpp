@@ -1,6 +1,6 @@
 // The combine modes and the two alpha commands, every pixel of the image
 // checked inside and outside the overlap.
-#include "host/CombineTableLayout.h"
+#include "automation/CombineTableLayout.h"
 #include "marrowset/Form2.h"
 #include "tests/marrowset/MarrowsetTestSupport.h"
 

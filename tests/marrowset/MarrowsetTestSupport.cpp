@@ -1,7 +1,7 @@
 #include "tests/marrowset/MarrowsetTestSupport.h"
 
-#include "host/CombineTableLayout.h"
-#include "host/MakerLibraries.h"
+#include "automation/CombineTableLayout.h"
+#include "maker/binding/MakerLibraries.h"
 #include "marrowset/Form1.h"
 #include "platform/MessageBox.h"
 
@@ -114,7 +114,7 @@ MarrowsetTest::MarrowsetTest()
     platform::setProgramTitle(QStringLiteral("Marrowset"));
     const QString startDirectory = QDir::currentPath();
     QDir::setCurrent(QStringLiteral(TALLOWICK_APP_DIR));
-    host::z_scale_to_dib.pointer();
+    maker::z_scale_to_dib.pointer();
     QDir::setCurrent(startDirectory);
     scriptBrush(fake_, 4, 3);
     fake_.setResult("tal_initluts", scriptedCombineTable());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/ByteArray.h"
+#include "automation/ByteArray.h"
 #include "marrowset/Module1.h"
 #include "platform/FatalError.h"
 #include "tests/support/FakeHost.h"

@@ -1,7 +1,7 @@
 // The start-up and the load step: the host calls in order, the refusal
 // without a brush, the brush arriving whole, planes of other shapes read
 // within their bounds, and the fatal-error path.
-#include "host/CombineTableLayout.h"
+#include "automation/CombineTableLayout.h"
 #include "marrowset/ColourPick.h"
 #include "marrowset/Form1.h"
 #include "marrowset/Form2.h"

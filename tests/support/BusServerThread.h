@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/AutomationObject.h"
-#include "host/DBusExport.h"
+#include "automation/AutomationObject.h"
+#include "link/DBusExport.h"
 #include "tests/support/PrivateBus.h"
 
 #include <QDBusConnection>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/DBusWire.h"
-#include "host/SharedMemory.h"
+#include "link/DBusWire.h"
+#include "link/SharedMemory.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

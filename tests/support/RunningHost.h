@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/DBusAutomationObject.h"
+#include "link/DBusAutomationObject.h"
 #include "tests/support/PrivateBus.h"
 
 #include <QProcess>

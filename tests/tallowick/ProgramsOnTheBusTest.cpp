@@ -1,8 +1,8 @@
 // The host's automation object served on a private bus, called by two
 // programs over connections of their own: each gets its own frames, and what
 // the host keeps for a program goes when the program leaves the bus.
-#include "host/BusDepartures.h"
-#include "host/DBusAutomationObject.h"
+#include "link/BusDepartures.h"
+#include "link/DBusAutomationObject.h"
 #include "tallowick/HostModel.h"
 #include "tallowick/HostObject.h"
 #include "tests/support/BusServerThread.h"

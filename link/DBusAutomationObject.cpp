@@ -1,0 +1,94 @@
+#include "link/DBusAutomationObject.h"
+
+#include "link/DBusMessages.h"
+#include "link/DBusWire.h"
+
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QElapsedTimer>
+#include <utility>
+
+namespace host {
+
+namespace {
+
+QString textOf(const std::exception& error) {
+    return QString::fromUtf8(error.what());
+}
+
+// The unique name of the well-known name's owner, asked of the bus daemon.
+QString ownerOfHostName(const QDBusConnection& bus) {
+    QDBusMessage question = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
+    question << QString(dbus::kHostService);
+    const QDBusMessage answer = bus.call(question, QDBus::Block);
+    if (answer.type() == QDBusMessage::ReplyMessage && answer.arguments().size() == 1 &&
+        !answer.arguments().front().toString().isEmpty())
+        return answer.arguments().front().toString();
+    if (answer.type() == QDBusMessage::ErrorMessage &&
+        answer.errorName() == QLatin1StringView("org.freedesktop.DBus.Error.NameHasNoOwner"))
+        throw HostUnavailableError(QStringLiteral("No host is running: nobody owns %1 on the "
+                                                  "session bus")
+                                       .arg(dbus::kHostService)
+                                       .toStdString());
+    throw HostUnavailableError(
+        QStringLiteral("No host can be reached: asking the bus who owns "
+                       "%1 failed (%2: %3)")
+            .arg(dbus::kHostService, answer.errorName(), answer.errorMessage())
+            .toStdString());
+}
+
+} // namespace
+
+DBusAutomationObject::DBusAutomationObject(QDBusConnection connection, ObjectRef target)
+    : connection_(std::move(connection)), target_(std::move(target)) {
+    target_.local = nullptr;
+    dbus::registerWireTypes();
+}
+
+Variant DBusAutomationObject::Invoke(const QString& method, const std::vector<Variant>& args) {
+    // However the call ends, the target is done with its arguments.
+    struct ReleaseArguments {
+        OutgoingMemory& lent;
+        ~ReleaseArguments() { lent.releaseAll(); }
+    } release{memory_.outgoing};
+    QDBusMessage call;
+    try {
+        call = dbus::invokeCall(target_, method, args, &memory_.outgoing);
+    } catch (const dbus::WireError& error) {
+        throw HostCallError(method, textOf(error));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const QDBusMessage reply = connection_.call(call, QDBus::Block, dbus::kCallTimeoutMs);
+    if (reply.type() == QDBusMessage::ErrorMessage &&
+        reply.errorName() == dbus::kUnknownOperationError)
+        throw UnknownOperationError(method, reply.errorMessage());
+    if (reply.type() == QDBusMessage::ErrorMessage)
+        throw HostCallError(method, dbus::failureReason(reply, target_, clock.elapsed()));
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        throw HostCallError(method, QStringLiteral("no reply came back"));
+    try {
+        return dbus::resultOf(reply, &memory_.incoming);
+    } catch (const dbus::WireError& error) {
+        throw HostCallError(method,
+                            QStringLiteral("the reply could not be read: %1").arg(textOf(error)));
+    }
+}
+
+std::unique_ptr<DBusAutomationObject> connectToHost() {
+    return connectToHost(QDBusConnection::sessionBus());
+}
+
+std::unique_ptr<DBusAutomationObject> connectToHost(const QDBusConnection& bus) {
+    if (!bus.isConnected())
+        throw HostUnavailableError(QStringLiteral("No host can be reached: the session bus is not "
+                                                  "connected (%1)")
+                                       .arg(bus.lastError().message())
+                                       .toStdString());
+    return std::make_unique<DBusAutomationObject>(
+        bus, ObjectRef{ownerOfHostName(bus), QString(dbus::kHostPath), nullptr});
+}
+
+} // namespace host

@@ -1,0 +1,174 @@
+#pragma once
+
+#include "automation/Variant.h"
+
+#include <QDBusArgument>
+#include <QDBusObjectPath>
+#include <QDBusUnixFileDescriptor>
+#include <QLatin1StringView>
+#include <QList>
+#include <QMetaType>
+#include <QString>
+#include <QVariant>
+#include <cstdint>
+#include <stdexcept>
+#include <vector>
+
+// The wire format of the automation link over D-Bus.
+//
+// Every automation object (the host object, a window a program hands to the
+// host) implements one interface, "Tallowick.Automation", with one method:
+//
+//     Invoke(s method, a(yv) arguments) -> a(yv) result
+//
+// `method` is the name as the caller spelled it; the receiver matches it. The
+// result array holds no value (the method returned Empty) or one. A failed
+// call answers with the D-Bus error "Tallowick.Automation.Error.Failed" whose
+// message is the reason; a call of an operation the object does not have
+// answers with "Tallowick.Automation.Error.UnknownOperation" instead.
+//
+// Each automation value is a struct of a type tag and a D-Bus variant whose
+// content the tag fixes:
+//
+//     tag  automation type  variant content
+//     0    Empty            y, always 0
+//     1    Integer          n
+//     2    Long             i
+//     3    Double           d
+//     4    String           s (a string holding a NUL character cannot cross)
+//     5    Boolean          b
+//     6    Byte()           (a(ii)h): the bounds, one (lower bound, count) per
+//                           dimension, first dimension first (none for an
+//                           array without dimensions), and a memory file
+//                           holding the bytes at its start, first index
+//                           fastest; the file may be larger than the bounds
+//                           need, and is sealed against shrinking and growing
+//     7    Object           (so): the owner's bus name and the object path
+//
+// Byte arrays cross in shared memory because inline D-Bus arrays are an order
+// of magnitude too slow for whole channel planes. Creating a memory file for
+// every transfer is still several times slower than copying the bytes, as the
+// kernel allocates, clears and frees its pages each time; so each side lends
+// a peer files from a pool kept for that peer (OutgoingMemory) and writes the
+// next transfer into a file the peer is done with:
+//
+//     a call's arguments   once the call has returned (the caller's calls are
+//                          synchronous, so the receiver has read them)
+//     a call's result      once the same caller's next call arrives, or when
+//                          the caller leaves the bus
+//
+// A file one peer was lent is never lent to another, so no program sees bytes
+// another program was sent.
+//
+// What the receiver relies on, since a lent file is not sealed against
+// writing: it checks that the descriptor is a memory file sealed against
+// shrinking and growing and at least as large as the bounds need, before it
+// maps or reads it, so a mapping of it can never fault (IncomingMemory keeps
+// one mapping per file, keyed by device and inode, and drops them with the
+// peer). It copies the bytes out of the mapping into its own array before
+// anything reads them. A sender that writes into the file during the copy can
+// change only the values it sent, never the receiver's memory safety nor
+// anything read later: channel bytes have no structure to validate, and
+// nothing is read from the mapping twice. Files sealed against writing too
+// are one-off files, read without keeping a mapping.
+namespace host {
+class OutgoingMemory;
+class IncomingMemory;
+} // namespace host
+
+namespace host::dbus {
+
+inline constexpr QLatin1StringView kInterface{"Tallowick.Automation"};
+inline constexpr QLatin1StringView kMethod{"Invoke"};
+inline constexpr QLatin1StringView kFailedError{"Tallowick.Automation.Error.Failed"};
+inline constexpr QLatin1StringView kUnknownOperationError{
+    "Tallowick.Automation.Error.UnknownOperation"};
+inline constexpr QLatin1StringView kCallSignature{"sa(yv)"};
+inline constexpr QLatin1StringView kReplySignature{"a(yv)"};
+// The host object: the well-known name the running host owns, and its path.
+inline constexpr QLatin1StringView kHostService{"Tallowick.Tallowick_Class"};
+inline constexpr QLatin1StringView kHostPath{"/Tallowick_Class"};
+// A call may legitimately take long (a big allocation in the host); a dead
+// peer is reported by the bus daemon at once, so the timeout only guards
+// against a peer that hangs.
+inline constexpr int kCallTimeoutMs = 5 * 60 * 1000;
+
+// Decoding stops at these, so that neither a received call nor the error about
+// it grows with what a peer sends: a byte array has at most three dimensions,
+// and a call carries at most a handful of values (the host's methods take up
+// to three).
+inline constexpr int kMaxDimensions = 3;
+inline constexpr int kMaxArguments = 16;
+
+enum class WireTag : uint8_t { Empty, Integer, Long, Double, String, Boolean, ByteArray, Object };
+
+struct WireDimension {
+    int32_t lower = 0;
+    int32_t count = 0;
+};
+
+// Received bounds stop after kMaxDimensions + 1 entries, enough for fromWire
+// to refuse them without reading the rest.
+struct WireByteArray {
+    QList<WireDimension> bounds;
+    QDBusUnixFileDescriptor memory;
+};
+
+struct WireObjectRef {
+    QString service;
+    QDBusObjectPath path;
+};
+
+// One value as it crosses: the raw tag (so that an unknown one can be named)
+// and the variant's content. Received structured content arrives as a
+// WireByteArray or WireObjectRef when its D-Bus type is the one above.
+struct WireValue {
+    uint8_t tag = 0;
+    QVariant content;
+};
+
+using WireValues = QList<WireValue>;
+
+// A value that cannot be put on the wire or read from it.
+class WireError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// How QtDBus streams the wire types.
+QDBusArgument& operator<<(QDBusArgument& argument, const WireDimension& dimension);
+const QDBusArgument& operator>>(const QDBusArgument& argument, WireDimension& dimension);
+QDBusArgument& operator<<(QDBusArgument& argument, const WireByteArray& array);
+const QDBusArgument& operator>>(const QDBusArgument& argument, WireByteArray& array);
+QDBusArgument& operator<<(QDBusArgument& argument, const WireObjectRef& reference);
+const QDBusArgument& operator>>(const QDBusArgument& argument, WireObjectRef& reference);
+QDBusArgument& operator<<(QDBusArgument& argument, const WireValue& value);
+const QDBusArgument& operator>>(const QDBusArgument& argument, WireValue& value);
+
+// Makes the wire types known to QtDBus; every entry point of the link calls
+// it, and it may be called any number of times from any thread.
+void registerWireTypes();
+
+// A byte array goes in a file `lender` lends the peer, or in a one-off file
+// without one. WireError names what cannot cross: a string with a NUL
+// character, an object reference without a bus name or with an invalid path,
+// shared memory that cannot be created.
+WireValue toWire(const Variant& value, OutgoingMemory* lender = nullptr);
+// A byte array is read through the peer's `mappings`, or as a one-off file
+// without them. WireError names what is wrong: an unknown tag, content of the
+// wrong type, bounds out of range, shared memory too small or not sealed, or a
+// byte array of more than `maxByteArrayBytes` bytes, which is refused before
+// any of its memory is read.
+Variant fromWire(const WireValue& value, std::size_t maxByteArrayBytes = SIZE_MAX,
+                 IncomingMemory* mappings = nullptr);
+
+// Reads a received list of values, stopping after `limit` + 1 of them: the
+// caller refuses a list longer than `limit` without it being read whole.
+WireValues readValues(const QDBusArgument& list, qsizetype limit);
+
+} // namespace host::dbus
+
+Q_DECLARE_METATYPE(host::dbus::WireDimension)
+Q_DECLARE_METATYPE(host::dbus::WireByteArray)
+Q_DECLARE_METATYPE(host::dbus::WireObjectRef)
+Q_DECLARE_METATYPE(host::dbus::WireValue)

@@ -1,0 +1,47 @@
+// A host in a process of its own: values cross between processes, and a host
+// that dies in the middle of a call gives the caller an error at once instead
+// of a hang.
+#include "link/DBusAutomationObject.h"
+#include "tests/support/PrivateBus.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+using host::Variant;
+
+TEST(HostProcess, AHostThatDiesInTheMiddleOfACallIsReportedGone) {
+    tests::PrivateBus bus;
+    QProcess peer;
+    peer.setProcessEnvironment(bus.environment());
+    peer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    peer.start(QStringLiteral(TALLOWICK_HOST_LINK_PEER), {});
+    ASSERT_TRUE(peer.waitForStarted()) << peer.errorString().toStdString();
+    while (!peer.canReadLine())
+        ASSERT_TRUE(peer.waitForReadyRead()) << "the peer host did not start serving";
+    ASSERT_EQ(peer.readLine().trimmed(), "serving");
+
+    const auto hostObject = host::connectToHost(bus.connect("plugin"));
+    host::ByteArray plane({{0, 3}, {0, 2}});
+    plane.at(2, 1) = 200;
+    EXPECT_EQ(hostObject->Invoke("Echo", {plane}), Variant(plane));
+
+    try {
+        hostObject->Invoke("Vanish");
+        FAIL() << "the call returned although the host died";
+    } catch (const host::HostCallError& error) {
+        EXPECT_EQ(error.method(), "Vanish");
+        EXPECT_TRUE(error.reason().startsWith("the host is gone")) << error.what();
+    }
+    // Later calls find nobody either.
+    try {
+        hostObject->Invoke("Echo");
+        FAIL() << "a call to the dead host returned";
+    } catch (const host::HostCallError& error) {
+        EXPECT_TRUE(error.reason().startsWith("the host is gone")) << error.what();
+    }
+    EXPECT_TRUE(peer.waitForFinished());
+}
+
+} // namespace
