@@ -35,65 +35,50 @@ Rgb colourArguments(const QString& method, const Args& args) {
 HostObject::HostObject(HostModel& model, WindowCaller& windows)
     : model_(model), windows_(windows) {}
 
-const QHash<QString, HostObject::Entry>& HostObject::entries() {
-    static const QHash<QString, Entry> table = [] {
-        constexpr bool plane = true;
-        const std::pair<const char*, Entry> rows[] = {
-            {"Tal_GetAppDir", {&HostObject::getAppDir, 0}},
-            {"Tal_SendFormObject", {&HostObject::sendFormObject, 2}},
-            {"Tal_WallpaperFilename", {&HostObject::wallpaperFilename, 0}},
-            {"Tal_BufferWidth", {&HostObject::bufferWidth, 0}},
-            {"Tal_BufferHeight", {&HostObject::bufferHeight, 0}},
-            {"tal_GetRBuffer", {&HostObject::getPlane<Channel::Red>, 0}},
-            {"tal_GetGBuffer", {&HostObject::getPlane<Channel::Green>, 0}},
-            {"tal_GetBBuffer", {&HostObject::getPlane<Channel::Blue>, 0}},
-            {"Tal_GetABuffer", {&HostObject::getPlane<Channel::Alpha>, 0}},
-            {"Tal_SetRBuffer", {&HostObject::setPlane<Channel::Red>, 1, plane}},
-            {"Tal_SetGBuffer", {&HostObject::setPlane<Channel::Green>, 1, plane}},
-            {"Tal_SetBBuffer", {&HostObject::setPlane<Channel::Blue>, 1, plane}},
-            {"Tal_SetaBuffer", {&HostObject::setPlane<Channel::Alpha>, 1, plane}},
-            {"Tal_NewBuffer", {&HostObject::newBuffer, 2}},
-            {"Tal_SaveUndo", {&HostObject::saveUndo, 0}},
-            {"tal_Refresh", {&HostObject::refresh, 0}},
-            {"Tal_Initmarquee", {&HostObject::initMarquee, 0}},
-            {"tal_alphaon", {&HostObject::alphaOn, 0}},
-            {"tal_setPrimaryColor", {&HostObject::setPrimaryColor, 3}},
-            {"tal_setSecondaryColor", {&HostObject::setSecondaryColor, 3}},
-            {"tal_initluts", {&HostObject::initLuts, 0}},
-            {"Tal_GetBrushWidth", {&HostObject::brushWidth, 0}},
-            {"Tal_GetBrushHeight", {&HostObject::brushHeight, 0}},
-            {"Tal_GetbrushABuffer", {&HostObject::getBrushPlane<Channel::Alpha>, 0}},
-            {"tal_GetbrushRBuffer", {&HostObject::getBrushPlane<Channel::Red>, 0}},
-            {"tal_GetbrushGBuffer", {&HostObject::getBrushPlane<Channel::Green>, 0}},
-            {"tal_GetbrushBBuffer", {&HostObject::getBrushPlane<Channel::Blue>, 0}},
-            {"tal_GetTotalFrames", {&HostObject::totalFrames, 0}},
-            {"Tal_GotoFrameAdv", {&HostObject::gotoFrameAdv, 2}},
-            {"Tal_GotoFrame", {&HostObject::gotoFrame, 1}},
-            {"tal_CreateAnimAdv", {&HostObject::createAnimAdv, 2}},
-            {"tal_StatusOpen", {&HostObject::statusOpen, 1}},
-            {"tal_Status", {&HostObject::status, 1}},
-            {"tal_StatusClose", {&HostObject::statusClose, 0}},
-        };
-        QHash<QString, Entry> byName;
-        for (const auto& [name, entry] : rows)
-            byName.insert(QString::fromLatin1(name).toCaseFolded(), entry);
-        return byName;
-    }();
+const HostObject::Operations& HostObject::operations() {
+    constexpr bool plane = true;
+    static const Operations table{
+        {"Tal_GetAppDir", 0, &HostObject::getAppDir},
+        {"Tal_SendFormObject", 2, &HostObject::sendFormObject},
+        {"Tal_WallpaperFilename", 0, &HostObject::wallpaperFilename},
+        {"Tal_BufferWidth", 0, &HostObject::bufferWidth},
+        {"Tal_BufferHeight", 0, &HostObject::bufferHeight},
+        {"tal_GetRBuffer", 0, &HostObject::getPlane<Channel::Red>},
+        {"tal_GetGBuffer", 0, &HostObject::getPlane<Channel::Green>},
+        {"tal_GetBBuffer", 0, &HostObject::getPlane<Channel::Blue>},
+        {"Tal_GetABuffer", 0, &HostObject::getPlane<Channel::Alpha>},
+        {"Tal_SetRBuffer", 1, &HostObject::setPlane<Channel::Red>, plane},
+        {"Tal_SetGBuffer", 1, &HostObject::setPlane<Channel::Green>, plane},
+        {"Tal_SetBBuffer", 1, &HostObject::setPlane<Channel::Blue>, plane},
+        {"Tal_SetaBuffer", 1, &HostObject::setPlane<Channel::Alpha>, plane},
+        {"Tal_NewBuffer", 2, &HostObject::newBuffer},
+        {"Tal_SaveUndo", 0, &HostObject::saveUndo},
+        {"tal_Refresh", 0, &HostObject::refresh},
+        {"Tal_Initmarquee", 0, &HostObject::initMarquee},
+        {"tal_alphaon", 0, &HostObject::alphaOn},
+        {"tal_setPrimaryColor", 3, &HostObject::setPrimaryColor},
+        {"tal_setSecondaryColor", 3, &HostObject::setSecondaryColor},
+        {"tal_initluts", 0, &HostObject::initLuts},
+        {"Tal_GetBrushWidth", 0, &HostObject::brushWidth},
+        {"Tal_GetBrushHeight", 0, &HostObject::brushHeight},
+        {"Tal_GetbrushABuffer", 0, &HostObject::getBrushPlane<Channel::Alpha>},
+        {"tal_GetbrushRBuffer", 0, &HostObject::getBrushPlane<Channel::Red>},
+        {"tal_GetbrushGBuffer", 0, &HostObject::getBrushPlane<Channel::Green>},
+        {"tal_GetbrushBBuffer", 0, &HostObject::getBrushPlane<Channel::Blue>},
+        {"tal_GetTotalFrames", 0, &HostObject::totalFrames},
+        {"Tal_GotoFrameAdv", 2, &HostObject::gotoFrameAdv},
+        {"Tal_GotoFrame", 1, &HostObject::gotoFrame},
+        {"tal_CreateAnimAdv", 2, &HostObject::createAnimAdv},
+        {"tal_StatusOpen", 1, &HostObject::statusOpen},
+        {"tal_Status", 1, &HostObject::status},
+        {"tal_StatusClose", 0, &HostObject::statusClose},
+    };
     return table;
-}
-
-const HostObject::Entry& HostObject::entryFor(const QString& method, std::size_t argumentCount) {
-    const auto found = entries().constFind(method.toCaseFolded());
-    if (found == entries().constEnd())
-        throw host::UnknownOperationError(method, QStringLiteral("unknown method"));
-    expectCount(method, argumentCount, found->argumentCount);
-    return *found;
 }
 
 host::CallAdmission HostObject::admit(const QString& caller, const QString& method,
                                       std::size_t argumentCount) {
-    const Entry& entry = entryFor(method, argumentCount);
-    if (!entry.takesPlane)
+    if (!operations().find(method, argumentCount).takesByteArray)
         return host::CallAdmission{0};
     const FramePosition& position = callers_.of(caller, model_.currentPosition());
     return host::CallAdmission{model_.frameAt(position).largestPlaneTaken()};
@@ -118,7 +103,7 @@ void HostObject::programLeft(const QString& busName) {
 
 host::Variant HostObject::dispatch(const QString& method, const Args& args,
                                    FramePosition& position) {
-    const Entry& entry = entryFor(method, args.size());
+    const Handler& handler = operations().find(method, args.size()).handler;
     const auto call = [&]<typename H>(H handler) {
         if constexpr (std::is_same_v<H, ImageHandler>)
             return (this->*handler)(method, args, position);
@@ -128,7 +113,7 @@ host::Variant HostObject::dispatch(const QString& method, const Args& args,
     // The model's own refusals (a frame out of range, a plane of the wrong
     // size, memory it cannot get) become errors of the call that asked.
     try {
-        return std::visit(call, entry.handler);
+        return std::visit(call, handler);
     } catch (const host::HostCallError&) {
         throw;
     } catch (const std::bad_alloc&) {

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "automation/AutomationObject.h"
+#include "automation/OperationTable.h"
 #include "tallowick/CallerPositions.h"
 #include "tallowick/FramePosition.h"
 #include "tallowick/RgbaFrame.h"
 
-#include <QHash>
 #include <QString>
 #include <variant>
 #include <vector>
@@ -49,15 +49,9 @@ private:
     using ImageHandler = host::Variant (HostObject::*)(const QString& method, const Args& args,
                                                        FramePosition& position);
     using Handler = std::variant<PlainHandler, ImageHandler>;
-    struct Entry {
-        Handler handler;
-        std::size_t argumentCount = 0;
-        bool takesPlane = false;
-    };
-    static const QHash<QString, Entry>& entries();
-    // The entry of `method`; host::UnknownOperationError for an unknown
-    // method, HostCallError for a call with another number of arguments.
-    static const Entry& entryFor(const QString& method, std::size_t argumentCount);
+    // Byte arrays arrive only as the planes of the Set methods.
+    using Operations = host::OperationTable<Handler>;
+    static const Operations& operations();
 
     host::Variant dispatch(const QString& method, const Args& args, FramePosition& position);
 
