@@ -10,7 +10,6 @@
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <algorithm>
-#include <atomic>
 #include <exception>
 #include <map>
 #include <utility>
@@ -186,9 +185,8 @@ ObjectExport exportObject(const QDBusConnection& connection, AutomationObject& o
                         ObjectRef{connection.baseService(), path, nullptr});
 }
 
-ObjectExport exportWindow(const QDBusConnection& connection, AutomationObject& window) {
-    static std::atomic<int> lastWindow{0};
-    return exportObject(connection, window, QStringLiteral("/windows/%1").arg(++lastWindow), 0);
+ObjectExport exportWindow(const QDBusConnection& connection, AutomationObject& window, int number) {
+    return exportObject(connection, window, QStringLiteral("/windows/%1").arg(number), 0);
 }
 
 ServedHostObject::ServedHostObject(const QDBusConnection& connection, AutomationObject& host)

@@ -58,10 +58,12 @@ private:
 // use.
 ObjectExport exportObject(const QDBusConnection& connection, AutomationObject& object,
                           const QString& path, std::size_t maxByteArrayBytes = SIZE_MAX);
-// Exports a window of this program at a path of its own, "/windows/N". The
-// host calls windows with numbers, text and objects only, so a byte array
-// sent to one is refused unread.
-ObjectExport exportWindow(const QDBusConnection& connection, AutomationObject& window);
+// Exports a window of this program at "/windows/<number>"; whoever hands
+// the program's windows over numbers them, never reusing a number, so that
+// a reference the host still holds never reaches another window. The host
+// calls windows with numbers, text and objects only, so a byte array sent to
+// one is refused unread.
+ObjectExport exportWindow(const QDBusConnection& connection, AutomationObject& window, int number);
 
 // The host's side: its automation object exported at "/Tallowick_Class" and
 // the well-known name "Tallowick.Tallowick_Class" claimed on the connection,

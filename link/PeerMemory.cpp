@@ -99,35 +99,41 @@ void IncomingMemory::read(int fd, uint8_t* destination, std::size_t size) {
         return;
     // A file sealed against writing is sent once; a mapping of it would only
     // keep its pages alive.
-    if (facts.writeSealed || size > boundBytes_) {
+    const Mapped* mapped = facts.writeSealed ? nullptr : mappingOf(fd, facts, size);
+    if (!mapped) {
         readSealedMemory(fd, destination, size);
         return;
     }
     // The sender may write into the mapping while this copies: that changes
     // only the values copied, which carry no structure, and the mapping
     // cannot shrink under the copy.
-    std::memcpy(destination, mappingOf(fd, facts, size).mapping.bytes(), size);
+    std::memcpy(destination, mapped->mapping.bytes(), size);
 }
 
-const IncomingMemory::Mapped& IncomingMemory::mappingOf(int fd, const MemoryFileFacts& facts,
+const IncomingMemory::Mapped* IncomingMemory::mappingOf(int fd, const MemoryFileFacts& facts,
                                                         std::size_t size) {
+    // Larger than the bound, a file is read without a mapping, and the
+    // mappings kept stay as they are.
+    if (size > boundBytes_)
+        return nullptr;
     const auto known = std::find_if(mappings_.begin(), mappings_.end(), [&](const Mapped& m) {
         return m.device == facts.device && m.inode == facts.inode;
     });
     if (known != mappings_.end() && known->mapping.length() >= size) {
         known->lastUse = ++uses_;
-        return *known;
+        return &*known;
     }
     if (known != mappings_.end()) {
         bytesMapped_ -= known->mapping.length();
         mappings_.erase(known);
     }
-    makeRoom(
-        mappings_, bytesMapped_, size, boundBytes_, [](const Mapped&) { return true; },
-        [](const Mapped& m) { return m.mapping.length(); });
+    if (!makeRoom(
+            mappings_, bytesMapped_, size, boundBytes_, [](const Mapped&) { return true; },
+            [](const Mapped& m) { return m.mapping.length(); }))
+        return nullptr;
     mappings_.push_back(Mapped{facts.device, facts.inode, MemoryMapping(fd, size, false), ++uses_});
     bytesMapped_ += size;
-    return mappings_.back();
+    return &mappings_.back();
 }
 
 } // namespace host

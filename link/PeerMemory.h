@@ -74,7 +74,10 @@ private:
         uint64_t lastUse = 0;
     };
 
-    const Mapped& mappingOf(int fd, const MemoryFileFacts& facts, std::size_t size);
+    // The kept mapping of the file, made within the bound if need be;
+    // nullptr when no mapping of `size` bytes can fit, and the file is to be
+    // read without one.
+    const Mapped* mappingOf(int fd, const MemoryFileFacts& facts, std::size_t size);
 
     std::size_t boundBytes_;
     std::size_t bytesMapped_ = 0;

@@ -12,6 +12,7 @@
 #include "platform/FatalError.h"
 #include "platform/MessageBox.h"
 #include "platform/PictureBox.h"
+#include "platform/ProgramTitle.h"
 #include "plugin/DesignFonts.h"
 #include "plugin/MouseEvents.h"
 

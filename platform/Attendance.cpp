@@ -1,6 +1,6 @@
 #include "platform/Attendance.h"
 
-#include "platform/MessageBox.h"
+#include "platform/ProgramTitle.h"
 
 #include <QGuiApplication>
 #include <cstdio>

@@ -1,6 +1,7 @@
 #include "platform/FatalError.h"
 
 #include "platform/MessageBox.h"
+#include "platform/ProgramTitle.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ScopedOverride.h"
+
 #include <QString>
 #include <exception>
 #include <functional>
@@ -23,18 +25,7 @@ QString fatalErrorText(const QString& where, const std::exception& error);
 using ExitHandler = std::function<void(int status)>;
 // An empty handler puts the default back. Returns the handler installed before.
 ExitHandler setExitHandler(ExitHandler handler);
-
-class ScopedExitHandler {
-public:
-    explicit ScopedExitHandler(ExitHandler handler)
-        : previous_(setExitHandler(std::move(handler))) {}
-    ~ScopedExitHandler() { setExitHandler(std::move(previous_)); }
-    ScopedExitHandler(const ScopedExitHandler&) = delete;
-    ScopedExitHandler& operator=(const ScopedExitHandler&) = delete;
-
-private:
-    ExitHandler previous_;
-};
+using ScopedExitHandler = ScopedOverride<ExitHandler, &setExitHandler>;
 
 // Runs `work`, a handler that traps nothing. Qt event handlers must not let
 // an exception pass into the event loop, so whatever escapes `work` ends the

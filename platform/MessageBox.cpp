@@ -1,9 +1,9 @@
 #include "platform/MessageBox.h"
 
 #include "platform/Attendance.h"
+#include "platform/ProgramTitle.h"
 
 #include <QAbstractButton>
-#include <QCoreApplication>
 #include <QMessageBox>
 #include <QTimer>
 #include <utility>
@@ -12,8 +12,7 @@ namespace platform {
 
 namespace {
 
-// Process-wide, like the program's title itself; used from the GUI thread only.
-QString g_programTitle;
+// Process-wide, like the program's title; used from the GUI thread only.
 MessageBoxResponder g_responder;
 
 QString answerName(MessageBoxAnswer answer) {
@@ -131,14 +130,6 @@ MessageBoxAnswer askUser(const MessageBoxRequest& request) {
 }
 
 } // namespace
-
-void setProgramTitle(const QString& title) {
-    g_programTitle = title;
-}
-
-QString programTitle() {
-    return g_programTitle.isEmpty() ? QCoreApplication::applicationName() : g_programTitle;
-}
 
 MessageBoxAnswer showMessageBox(const QString& text, MessageBoxButtons buttons, MessageBoxIcon icon,
                                 std::optional<MessageBoxAnswer> defaultButton) {

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "platform/ScopedOverride.h"
+
 #include <QString>
 #include <functional>
 #include <optional>
 #include <stdexcept>
-#include <utility>
 
 namespace platform {
 
@@ -27,11 +28,6 @@ public:
     using std::logic_error::logic_error;
 };
 
-// The caption of every message box of the program. Until it is set, and
-// while it is set to an empty text, the application's name.
-void setProgramTitle(const QString& title);
-QString programTitle();
-
 // Shows a modal message box with the program's title and returns the button
 // pressed. Closing the box counts as Cancel, No, or OK when that is the only
 // button. Where no person can answer (see personCanAnswer), the text goes to
@@ -49,18 +45,6 @@ MessageBoxAnswer showMessageBox(const QString& text,
 using MessageBoxResponder = std::function<MessageBoxAnswer(const MessageBoxRequest&)>;
 MessageBoxResponder setMessageBoxResponder(MessageBoxResponder responder);
 
-// Installs a responder for the lifetime of the object, then puts back the
-// one installed before.
-class ScopedMessageBoxResponder {
-public:
-    explicit ScopedMessageBoxResponder(MessageBoxResponder responder)
-        : previous_(setMessageBoxResponder(std::move(responder))) {}
-    ~ScopedMessageBoxResponder() { setMessageBoxResponder(std::move(previous_)); }
-    ScopedMessageBoxResponder(const ScopedMessageBoxResponder&) = delete;
-    ScopedMessageBoxResponder& operator=(const ScopedMessageBoxResponder&) = delete;
-
-private:
-    MessageBoxResponder previous_;
-};
+using ScopedMessageBoxResponder = ScopedOverride<MessageBoxResponder, &setMessageBoxResponder>;
 
 } // namespace platform

@@ -10,7 +10,8 @@ DBusWindowHandover::DBusWindowHandover(QDBusConnection connection)
 host::ObjectRef DBusWindowHandover::handOver(host::AutomationObject& window) {
     if (const auto found = exports_.find(&window); found != exports_.end())
         return found->second.reference();
-    const auto entry = exports_.emplace(&window, host::exportWindow(connection_, window)).first;
+    const auto entry =
+        exports_.emplace(&window, host::exportWindow(connection_, window, ++lastWindow_)).first;
     return entry->second.reference();
 }
 

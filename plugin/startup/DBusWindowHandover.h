@@ -22,6 +22,9 @@ public:
 private:
     QDBusConnection connection_;
     std::map<host::AutomationObject*, host::ObjectExport> exports_;
+    // The number of the last window exported: each window gets a path of
+    // its own for the life of the program.
+    int lastWindow_ = 0;
 };
 
 } // namespace plugin

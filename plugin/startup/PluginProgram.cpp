@@ -3,7 +3,7 @@
 #include "platform/DisplayCheck.h"
 #include "platform/FatalError.h"
 #include "platform/Memory.h"
-#include "platform/MessageBox.h"
+#include "platform/ProgramTitle.h"
 #include "platform/TerminationSignals.h"
 
 #include <QDBusConnection>

@@ -4,6 +4,7 @@
 #include "link/DBusAutomationObject.h"
 #include "maker/binding/MakerLibraries.h"
 #include "platform/FatalError.h"
+#include "platform/ProgramTitle.h"
 #include "tests/cinderloom/CinderloomTestSupport.h"
 
 #include <QFileInfo>

@@ -181,7 +181,7 @@ public:
 TEST_F(HostEndToEnd, CallsPrefsCallbackOnAWindowHandedOver) {
     startHost();
     RecordingWindow window;
-    const host::ObjectExport exported = host::exportWindow(host->pluginConnection(), window);
+    const host::ObjectExport exported = host::exportWindow(host->pluginConnection(), window, 1);
     host->object().Invoke("Tal_SendFormObject", {exported.reference(), int16_t{0}});
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.calls.empty(); }, 10000));
     ASSERT_EQ(window.calls.size(), 1u);
@@ -214,8 +214,8 @@ TEST_F(HostEndToEnd, AWindowWithoutPrefsCallbackIsNoFailureButABrokenOneIsLogged
     startHost();
     RefusingWindow dialog(false);
     RefusingWindow broken(true);
-    const host::ObjectExport dialogExport = host::exportWindow(host->pluginConnection(), dialog);
-    const host::ObjectExport brokenExport = host::exportWindow(host->pluginConnection(), broken);
+    const host::ObjectExport dialogExport = host::exportWindow(host->pluginConnection(), dialog, 1);
+    const host::ObjectExport brokenExport = host::exportWindow(host->pluginConnection(), broken, 2);
     host->object().Invoke("Tal_SendFormObject", {dialogExport.reference(), int16_t{0}});
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.calls == 1; }, 10000));
     // The dialog's answer went out before this call on the same connection,

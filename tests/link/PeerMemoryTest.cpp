@@ -122,6 +122,14 @@ TEST(ReceivedMemory, KeepsOneMappingPerFileWithinItsBound) {
     EXPECT_EQ(readBack(incoming, files[0], page.size()), page);
     EXPECT_EQ(incoming.mappingsKept(), 2u);
 
+    // A lent file larger than the whole bound is read whole without a
+    // mapping, and the mappings kept stay as they were.
+    const std::vector<uint8_t> large = pattern(3 * kPage, 9);
+    const UniqueFd largeFile = outgoing.lend(large.data(), large.size());
+    EXPECT_EQ(readBack(incoming, largeFile, large.size()), large);
+    EXPECT_EQ(incoming.mappingsKept(), 2u);
+    EXPECT_EQ(incoming.bytesMapped(), 2 * kPage);
+
     // One-off files are read without a mapping.
     IncomingMemory fresh;
     const UniqueFd oneOff = host::createSealedMemory(page.data(), page.size());

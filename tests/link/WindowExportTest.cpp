@@ -64,7 +64,7 @@ TEST_F(WindowExport, HostCallsRunOnTheGuiThreadAndFailuresComeBackWithTheirText)
         return host::Empty{};
     });
     window.failCalls("DoColorPick", "no picture to pick from");
-    const host::ObjectExport exported = host::exportWindow(program, window);
+    const host::ObjectExport exported = host::exportWindow(program, window, 1);
     const host::ObjectRef target = exported.reference();
     EXPECT_EQ(target.service, program.baseService());
     EXPECT_TRUE(target.path.startsWith("/windows/"));
@@ -82,7 +82,7 @@ TEST_F(WindowExport, HostCallsRunOnTheGuiThreadAndFailuresComeBackWithTheirText)
 
 TEST_F(WindowExport, AByteArraySentToAWindowIsRefusedUnread) {
     window.setHandler("PrefsCallback", [](const std::vector<Variant>&) { return host::Empty{}; });
-    const host::ObjectExport exported = host::exportWindow(program, window);
+    const host::ObjectExport exported = host::exportWindow(program, window, 1);
     host::invokeAsync(hostSide, exported.reference(), "PrefsCallback",
                       {host::ByteArray::plane(2, 2)}, failures.handler());
     ASSERT_TRUE(runEventsUntil([&] { return !failures.reasons.isEmpty(); }));
@@ -97,7 +97,7 @@ TEST_F(WindowExport, AWindowWithoutTheOperationFailsOnlyWhenTheCallerCares) {
                                           "the options dialog has no operation of that name");
     });
     window.failCalls("DoColorPick", "no picture to pick from");
-    const host::ObjectExport exported = host::exportWindow(program, window);
+    const host::ObjectExport exported = host::exportWindow(program, window, 1);
     const host::ObjectRef target = exported.reference();
 
     const auto ignoring = host::MissingOperation::IsIgnored;
@@ -112,7 +112,7 @@ TEST_F(WindowExport, AWindowWithoutTheOperationFailsOnlyWhenTheCallerCares) {
 }
 
 TEST_F(WindowExport, CallsToAGoneWindowOrProgramReportFailure) {
-    std::optional<host::ObjectExport> exported(host::exportWindow(program, window));
+    std::optional<host::ObjectExport> exported(host::exportWindow(program, window, 1));
     const host::ObjectRef target = exported->reference();
     // Two windows cannot share a path.
     EXPECT_THROW(host::exportObject(program, window, target.path), host::ExportError);

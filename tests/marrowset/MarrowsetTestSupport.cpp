@@ -4,6 +4,7 @@
 #include "maker/binding/MakerLibraries.h"
 #include "marrowset/Form1.h"
 #include "platform/MessageBox.h"
+#include "platform/ProgramTitle.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,5 +1,7 @@
 #include "platform/MessageBox.h"
 
+#include "platform/ProgramTitle.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
@@ -27,22 +29,24 @@ void whenBoxShows(std::function<void(QMessageBox&)> handle) {
 } // namespace
 
 TEST(MessageBox, ResponderSeesTheWholeRequestAndItsAnswerIsReturned) {
-    setProgramTitle("Cinderloom");
     std::optional<MessageBoxRequest> seen;
-    ScopedMessageBoxResponder responder([&](const MessageBoxRequest& request) {
-        seen = request;
-        return MessageBoxAnswer::Cancel;
-    });
-    EXPECT_EQ(showMessageBox("Replace the existing buffer?", MessageBoxButtons::OkCancel,
-                             MessageBoxIcon::None, MessageBoxAnswer::Ok),
-              MessageBoxAnswer::Cancel);
+    {
+        const ScopedProgramTitle title("Cinderloom");
+        ScopedMessageBoxResponder responder([&](const MessageBoxRequest& request) {
+            seen = request;
+            return MessageBoxAnswer::Cancel;
+        });
+        EXPECT_EQ(showMessageBox("Replace the existing buffer?", MessageBoxButtons::OkCancel,
+                                 MessageBoxIcon::None, MessageBoxAnswer::Ok),
+                  MessageBoxAnswer::Cancel);
+    }
     ASSERT_TRUE(seen);
     EXPECT_EQ(seen->title, "Cinderloom");
     EXPECT_EQ(seen->text, "Replace the existing buffer?");
     EXPECT_EQ(seen->buttons, MessageBoxButtons::OkCancel);
     EXPECT_EQ(seen->icon, MessageBoxIcon::None);
     EXPECT_EQ(seen->defaultButton, MessageBoxAnswer::Ok);
-    setProgramTitle({});
+    // The title in place before comes back: none, so the application's name.
     EXPECT_EQ(programTitle(), QCoreApplication::applicationName());
 }
 
@@ -67,7 +71,7 @@ TEST(MessageBox, ScopedRespondersNestAndRestore) {
 }
 
 TEST(MessageBox, WithoutResponderAModalDialogShowsTheRequest) {
-    setProgramTitle("Cinderloom");
+    const ScopedProgramTitle title("Cinderloom");
     whenBoxShows([](QMessageBox& box) {
         EXPECT_EQ(box.windowTitle(), "Cinderloom");
         EXPECT_EQ(box.text(), "Exit Cinderloom");
@@ -80,7 +84,6 @@ TEST(MessageBox, WithoutResponderAModalDialogShowsTheRequest) {
     EXPECT_EQ(showMessageBox("Exit Cinderloom", MessageBoxButtons::YesNo,
                              MessageBoxIcon::Information, MessageBoxAnswer::No),
               MessageBoxAnswer::Yes);
-    setProgramTitle({});
 }
 
 TEST(MessageBox, ClosingTheDialogCountsAsTheCancellingButton) {

@@ -5,6 +5,7 @@
 #include "platform/FatalError.h"
 #include "platform/FileChooser.h"
 #include "platform/MessageBox.h"
+#include "platform/ProgramTitle.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -22,7 +23,7 @@ bool contains(const std::string& output, const std::string& part) {
 
 TEST(UnattendedMessageBox, TakesTheCautiousAnswerAndWritesTheTextOnStandardError) {
     ASSERT_FALSE(personCanAnswer());
-    setProgramTitle("Marrowset");
+    const ScopedProgramTitle title("Marrowset");
     const struct {
         MessageBoxButtons buttons;
         std::optional<MessageBoxAnswer> defaultButton;
@@ -44,7 +45,6 @@ TEST(UnattendedMessageBox, TakesTheCautiousAnswerAndWritesTheTextOnStandardError
         EXPECT_TRUE(contains(output, "Marrowset: Replace the existing buffer?")) << output;
         EXPECT_TRUE(contains(output, std::string("answered ") + test.answerName)) << output;
     }
-    setProgramTitle({});
 }
 
 TEST(UnattendedMessageBox, AnInstalledResponderStillAnswersAndNothingIsWritten) {
@@ -56,7 +56,7 @@ TEST(UnattendedMessageBox, AnInstalledResponderStillAnswersAndNothingIsWritten) 
 }
 
 TEST(UnattendedFatalError, ReportsTheErrorAndEndsWithAFailingStatusWithoutWaiting) {
-    setProgramTitle("Cinderloom");
+    const ScopedProgramTitle title("Cinderloom");
     std::optional<int> exitStatus;
     ScopedExitHandler exitHandler([&](int status) { exitStatus = status; });
     testing::internal::CaptureStderr();
@@ -68,16 +68,14 @@ TEST(UnattendedFatalError, ReportsTheErrorAndEndsWithAFailingStatusWithoutWaitin
     EXPECT_NE(*exitStatus, 0);
     EXPECT_TRUE(contains(output, "Cinderloom: Start-up: No host is running")) << output;
     EXPECT_TRUE(contains(output, "answered OK")) << output;
-    setProgramTitle({});
 }
 
 TEST(UnattendedFileChooser, OpensNoDialogAndChoosesNothing) {
-    setProgramTitle("tallowick");
+    const ScopedProgramTitle title("tallowick");
     testing::internal::CaptureStderr();
     EXPECT_EQ(chooseFileToOpen(nullptr, "Open picture"), QString());
     EXPECT_EQ(chooseFolder(nullptr, "Save all documents into"), QString());
     const std::string output = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(contains(output, "tallowick: Open picture")) << output;
     EXPECT_TRUE(contains(output, "tallowick: Save all documents into")) << output;
-    setProgramTitle({});
 }
