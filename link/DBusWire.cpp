@@ -11,25 +11,37 @@
 
 namespace host::dbus {
 
-QDBusArgument& operator<<(QDBusArgument& argument, const WireDimension& dimension) {
+namespace {
+
+// A structure of plain fields, written and read in the order given.
+template <typename... Fields>
+QDBusArgument& writeStructure(QDBusArgument& argument, const Fields&... fields) {
     argument.beginStructure();
-    argument << dimension.lower << dimension.count;
+    (argument << ... << fields);
     argument.endStructure();
     return argument;
+}
+
+template <typename... Fields>
+const QDBusArgument& readStructure(const QDBusArgument& argument, Fields&... fields) {
+    argument.beginStructure();
+    (argument >> ... >> fields);
+    argument.endStructure();
+    return argument;
+}
+
+} // namespace
+
+QDBusArgument& operator<<(QDBusArgument& argument, const WireDimension& dimension) {
+    return writeStructure(argument, dimension.lower, dimension.count);
 }
 
 const QDBusArgument& operator>>(const QDBusArgument& argument, WireDimension& dimension) {
-    argument.beginStructure();
-    argument >> dimension.lower >> dimension.count;
-    argument.endStructure();
-    return argument;
+    return readStructure(argument, dimension.lower, dimension.count);
 }
 
 QDBusArgument& operator<<(QDBusArgument& argument, const WireByteArray& array) {
-    argument.beginStructure();
-    argument << array.bounds << array.memory;
-    argument.endStructure();
-    return argument;
+    return writeStructure(argument, array.bounds, array.memory);
 }
 
 const QDBusArgument& operator>>(const QDBusArgument& argument, WireByteArray& array) {
@@ -50,31 +62,20 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, WireByteArray& ar
 }
 
 QDBusArgument& operator<<(QDBusArgument& argument, const WireObjectRef& reference) {
-    argument.beginStructure();
-    argument << reference.service << reference.path;
-    argument.endStructure();
-    return argument;
+    return writeStructure(argument, reference.service, reference.path);
 }
 
 const QDBusArgument& operator>>(const QDBusArgument& argument, WireObjectRef& reference) {
-    argument.beginStructure();
-    argument >> reference.service >> reference.path;
-    argument.endStructure();
-    return argument;
+    return readStructure(argument, reference.service, reference.path);
 }
 
 QDBusArgument& operator<<(QDBusArgument& argument, const WireValue& value) {
-    argument.beginStructure();
-    argument << value.tag << QDBusVariant(value.content);
-    argument.endStructure();
-    return argument;
+    return writeStructure(argument, value.tag, QDBusVariant(value.content));
 }
 
 const QDBusArgument& operator>>(const QDBusArgument& argument, WireValue& value) {
     QDBusVariant content;
-    argument.beginStructure();
-    argument >> value.tag >> content;
-    argument.endStructure();
+    readStructure(argument, value.tag, content);
     value.content = content.variant();
     // Structured content arrives still marshalled; unpack the two structures
     // the format knows and leave anything else for fromWire to refuse.

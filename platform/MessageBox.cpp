@@ -6,6 +6,8 @@
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QTimer>
+#include <array>
+#include <cstddef>
 #include <utility>
 
 namespace platform {
@@ -16,17 +18,11 @@ namespace {
 MessageBoxResponder g_responder;
 
 QString answerName(MessageBoxAnswer answer) {
-    switch (answer) {
-    case MessageBoxAnswer::Ok:
-        return QStringLiteral("OK");
-    case MessageBoxAnswer::Cancel:
-        return QStringLiteral("Cancel");
-    case MessageBoxAnswer::Yes:
-        return QStringLiteral("Yes");
-    case MessageBoxAnswer::No:
-        return QStringLiteral("No");
-    }
-    return QStringLiteral("an unknown button");
+    // In the order of MessageBoxAnswer.
+    static constexpr std::array<const char*, 4> names{"OK", "Cancel", "Yes", "No"};
+    const auto index = static_cast<std::size_t>(answer);
+    return index < names.size() ? QString::fromLatin1(names[index])
+                                : QStringLiteral("an unknown button");
 }
 
 bool offers(MessageBoxButtons buttons, MessageBoxAnswer answer) {
