@@ -1,8 +1,6 @@
 #include "marrowset/Form1.h"
 
 #include "automation/CallArguments.h"
-#include "automation/CombineTableLayout.h"
-#include "automation/ResultConversions.h"
 #include "maker/widgets/VxButton.h"
 #include "marrowset/Eyedropper.h"
 #include "marrowset/Form2.h"
@@ -105,44 +103,11 @@ host::Variant Form1::Invoke(const QString& method, const std::vector<host::Varia
 void Form1::Form_Load() {
     platform::runOrEnd(QStringLiteral("Form_Load"), [this] {
         show();
-        fetchBrush();
-        fetchCombineTable();
+        module_.loadBrush();
+        module_.loadCombineTable();
         CommandLineProcess();
         DisplayBrush();
     });
-}
-
-void Form1::fetchBrush() {
-    host::AutomationObject& hostObject = module_.hostObject();
-    const auto size = [&hostObject](const QString& method) {
-        return host::resultToSize(method, hostObject.Invoke(method));
-    };
-    const auto plane = [&hostObject](const QString& method) {
-        return host::resultToArray(method, hostObject.Invoke(method), 2);
-    };
-    // Built aside and put in place whole, so that W and H always describe
-    // the planes held with them.
-    HeldBuffer brush;
-    brush.W = size(QStringLiteral("Tal_GetBrushWidth"));
-    brush.H = size(QStringLiteral("Tal_GetBrushHeight"));
-    brush.alpha = plane(QStringLiteral("Tal_GetbrushABuffer"));
-    brush.red = plane(QStringLiteral("tal_GetbrushRBuffer"));
-    brush.green = plane(QStringLiteral("tal_GetbrushGBuffer"));
-    brush.blue = plane(QStringLiteral("tal_GetbrushBBuffer"));
-    module_.held = std::move(brush);
-}
-
-void Form1::fetchCombineTable() {
-    const QString method = QStringLiteral("tal_initluts");
-    host::ByteArray table = host::resultToArray(method, module_.hostObject().Invoke(method), 3);
-    // A table that does not hold every entry the modes address is refused
-    // here, so that no combine can ever read outside it.
-    try {
-        module_.combineLayout.emplace(table.dimensions());
-    } catch (const host::CombineTableShapeError& error) {
-        throw host::CombineTableShapeError(method.toStdString() + ": " + error.what());
-    }
-    module_.combineTable = std::move(table);
 }
 
 void Form1::CommandLineProcess() {
@@ -152,8 +117,7 @@ void Form1::CommandLineProcess() {
     PictureHolder& holder = module_.menuHolder().Picture1;
     try {
         holder.setPicture(readCommandLinePicture(text));
-        HeldBuffer captured = captureHeldBuffer(holder.Picture());
-        module_.held = std::move(captured);
+        module_.hold(captureHeldBuffer(holder.Picture()));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s: cannot take the picture from %s: %s\n",
                      qPrintable(platform::programTitle()), qPrintable(pictureSource(text)),
@@ -164,7 +128,7 @@ void Form1::CommandLineProcess() {
 }
 
 void Form1::DisplayBrush() {
-    drawHeldBuffer(*Picture1, module_.held);
+    drawHeldBuffer(*Picture1, module_.held());
     Picture1->Refresh();
 }
 

@@ -79,8 +79,6 @@ private:
     void createControls();
     // The three mouse handlers of the preview behave alike.
     void pickOnMouse(int16_t button, float x, float y);
-    void fetchBrush();
-    void fetchCombineTable();
 
     Module1& module_;
     // A left press on the preview, waiting for its release to make a click.

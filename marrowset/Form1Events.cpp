@@ -106,7 +106,7 @@ void Form1::pickOnMouse(int16_t button, float x, float y) {
 }
 
 void Form1::DoColorPick(int32_t x, int32_t y, int32_t button) {
-    const HeldBuffer& held = module_.held;
+    const HeldBuffer& held = module_.held();
     const std::optional<SampleIndex> sample =
         pickedSample(held.W, held.H, platform::toInt32(Picture1->ScaleWidth()),
                      platform::toInt32(Picture1->ScaleHeight()), x, y);

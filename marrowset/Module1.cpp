@@ -31,14 +31,24 @@ host::AutomationObject& Module1::hostObject() const {
     return *hostObject_;
 }
 
+Module1::BrushSize Module1::readBrushSize(SizeConversion toSize) const {
+    const auto read = [this, toSize](const QString& method) {
+        return toSize(method, hostObject().Invoke(method));
+    };
+    BrushSize size;
+    size.W = read(QStringLiteral("Tal_GetBrushWidth"));
+    size.H = read(QStringLiteral("Tal_GetBrushHeight"));
+    return size;
+}
+
 plugin::StartUpOutcome Module1::startUp(const HostObjectFactory& createHostObject) {
     hostObject_ = createHostObject();
-    held.W = host::resultToInt32(QStringLiteral("Tal_GetBrushWidth"),
-                                 hostObject().Invoke(QStringLiteral("Tal_GetBrushWidth")));
-    held.H = host::resultToInt32(QStringLiteral("Tal_GetBrushHeight"),
-                                 hostObject().Invoke(QStringLiteral("Tal_GetBrushHeight")));
+    // Known ahead of the planes, which the load step fetches.
+    const BrushSize size = readBrushSize(host::resultToInt32);
+    held_.W = size.W;
+    held_.H = size.H;
     // A negative size is no more a brush than an empty one.
-    if (held.W <= 0 || held.H <= 0) {
+    if (size.W <= 0 || size.H <= 0) {
         platform::showMessageBox(QStringLiteral("no custom brush"));
         return plugin::StartUpOutcome::Ended;
     }
@@ -50,6 +60,34 @@ plugin::StartUpOutcome Module1::startUp(const HostObjectFactory& createHostObjec
     // as soon as the host holds it.
     mainWindow_->Form_Load();
     return plugin::StartUpOutcome::WindowsOpen;
+}
+
+void Module1::loadBrush() {
+    const auto plane = [this](const QString& method) {
+        return host::resultToArray(method, hostObject().Invoke(method), 2);
+    };
+    // The host said at the start-up that it holds a brush: a negative size
+    // now is its fault.
+    const BrushSize size = readBrushSize(host::resultToSize);
+    // Built aside and held whole, so that W and H always describe the planes
+    // held with them.
+    HeldBuffer brush;
+    brush.W = size.W;
+    brush.H = size.H;
+    brush.alpha = plane(QStringLiteral("Tal_GetbrushABuffer"));
+    brush.red = plane(QStringLiteral("tal_GetbrushRBuffer"));
+    brush.green = plane(QStringLiteral("tal_GetbrushGBuffer"));
+    brush.blue = plane(QStringLiteral("tal_GetbrushBBuffer"));
+    held_ = std::move(brush);
+}
+
+void Module1::loadCombineTable() {
+    const QString method = QStringLiteral("tal_initluts");
+    combineTable_.emplace(method, host::resultToArray(method, hostObject().Invoke(method), 3));
+}
+
+HeldBuffer Module1::hold(HeldBuffer buffer) {
+    return std::exchange(held_, std::move(buffer));
 }
 
 Form2& Module1::menuHolder() {
@@ -70,41 +108,41 @@ void Module1::closeMainWindow() {
 }
 
 void Module1::pasteOverlay() {
-    marrowset::pasteOverlay(hostObject(), held);
+    marrowset::pasteOverlay(hostObject(), held_);
 }
 
 void Module1::pasteCentred() {
-    marrowset::pasteCentred(hostObject(), held);
+    marrowset::pasteCentred(hostObject(), held_);
 }
 
 void Module1::pasteScaled() {
-    marrowset::pasteScaled(hostObject(), held);
+    marrowset::pasteScaled(hostObject(), held_);
 }
 
 void Module1::combine(int32_t mode) {
-    if (!combineLayout)
+    if (!combineTable_)
         throw std::logic_error("A combine ran before the load step fetched the combine table.");
-    marrowset::combine(hostObject(), held, CombineTable{combineTable, *combineLayout}, mode);
+    marrowset::combine(hostObject(), held_, *combineTable_, mode);
 }
 
 void Module1::replaceAlpha() {
-    marrowset::replaceAlpha(hostObject(), held);
+    marrowset::replaceAlpha(hostObject(), held_);
 }
 
 void Module1::useImageAsAlpha() {
-    marrowset::useImageAsAlpha(hostObject(), held);
+    marrowset::useImageAsAlpha(hostObject(), held_);
 }
 
 void Module1::addChannel(ImageChannel channel) {
-    marrowset::addChannel(hostObject(), held, channel);
+    marrowset::addChannel(hostObject(), held_, channel);
 }
 
 void Module1::useAsGreyscale(GreyComponent component) {
-    marrowset::useAsGreyscale(hostObject(), held, component, filterRoutines);
+    marrowset::useAsGreyscale(hostObject(), held_, component, filterRoutines);
 }
 
 void Module1::replaceBuffer() {
-    marrowset::replaceBuffer(hostObject(), held);
+    marrowset::replaceBuffer(hostObject(), held_);
 }
 
 } // namespace marrowset

@@ -1,15 +1,16 @@
 #pragma once
 
 #include "automation/AutomationObject.h"
-#include "automation/ByteArray.h"
-#include "automation/CombineTableLayout.h"
+#include "automation/Variant.h"
 #include "marrowset/ChannelCommands.h"
+#include "marrowset/CombineTable.h"
 #include "marrowset/HeldBuffer.h"
 #include "marrowset/ImageEdit.h"
 #include "plugin/StartUpOutcome.h"
 #include "plugin/WindowHandover.h"
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -29,7 +30,9 @@ using HostObjectFactory = std::function<std::unique_ptr<host::AutomationObject>(
 
 // The module-wide state of the program: the host object, the held buffer and
 // the combine table, the main window and the menu holder; and the routines
-// tied to no window: the start-up and the three pastes.
+// tied to no window: the start-up, the loading of the brush and the table,
+// and the commands that apply the held buffer. The held buffer and the table
+// change only through the routines here.
 class Module1 {
 public:
     // `commandLine`: the argument text the program was started with.
@@ -42,6 +45,23 @@ public:
     // "no custom brush" (Ended) or the main window handed to the host and
     // loaded (WindowsOpen). Throws what a failing host call throws.
     plugin::StartUpOutcome startUp(const HostObjectFactory& createHostObject);
+
+    // The load step's part: the brush's width and height read again, which
+    // replace the start-up's, and its four planes (alpha, red, green, blue),
+    // held together in place of the held buffer. A negative size is a
+    // host::ResultValueError by now; a failing call leaves the held buffer as
+    // it was.
+    void loadBrush();
+    // The combine table (tal_initluts), held in place of any before. A table
+    // that misses entries the modes address is a host::CombineTableShapeError
+    // naming the call and its bounds, and leaves no table held.
+    void loadCombineTable();
+    // Holds `buffer` in place of the held buffer, which it returns.
+    HeldBuffer hold(HeldBuffer buffer);
+
+    const HeldBuffer& held() const { return held_; }
+    // None before the load step fetched it.
+    const std::optional<CombineTable>& combineTable() const { return combineTable_; }
 
     // Throws std::logic_error before the start-up created it.
     host::AutomationObject& hostObject() const;
@@ -71,19 +91,28 @@ public:
     void useAsGreyscale(GreyComponent component);
     void replaceBuffer();
 
-    HeldBuffer held;
-    host::ByteArray combineTable;
-    // Where the combine table's entries lie; set with the table.
-    std::optional<host::CombineTableLayout> combineLayout;
     // The filter library's conversions the greyscale commands call.
     FilterRoutines filterRoutines = boundFilterRoutines();
 
 private:
+    struct BrushSize {
+        int32_t W = 0;
+        int32_t H = 0;
+    };
+    // How a size read from the host becomes a number: what a negative one
+    // means differs between the start-up and the load step.
+    using SizeConversion = int32_t (*)(const QString& method, const host::Variant& result);
+    // The brush's width, then its height, as the host reports them now: the
+    // one reading of the brush's size, for the start-up and the load step.
+    BrushSize readBrushSize(SizeConversion toSize) const;
+
     plugin::WindowHandover& handover_;
     QString commandLine_;
     std::unique_ptr<host::AutomationObject> hostObject_;
     std::unique_ptr<Form1> mainWindow_;
     std::unique_ptr<Form2> menuHolder_;
+    HeldBuffer held_;
+    std::optional<CombineTable> combineTable_;
 };
 
 } // namespace marrowset

@@ -207,24 +207,24 @@ TEST(MarrowsetEndToEnd, CapturesTheHostsBrushAndPastesItEachWayIntoNewImages) {
             const auto brushPlane = [&hostObject](const char* method) {
                 return host::resultToPlane(method, hostObject.Invoke(method));
             };
-            EXPECT_EQ(module.held.W, kBrushWidth);
-            EXPECT_EQ(module.held.H, kBrushHeight);
-            EXPECT_EQ(module.held.alpha, brushPlane("Tal_GetbrushABuffer"));
-            EXPECT_EQ(module.held.red, brushPlane("tal_GetbrushRBuffer"));
-            EXPECT_EQ(module.held.green, brushPlane("tal_GetbrushGBuffer"));
-            EXPECT_EQ(module.held.blue, brushPlane("tal_GetbrushBBuffer"));
+            EXPECT_EQ(module.held().W, kBrushWidth);
+            EXPECT_EQ(module.held().H, kBrushHeight);
+            EXPECT_EQ(module.held().alpha, brushPlane("Tal_GetbrushABuffer"));
+            EXPECT_EQ(module.held().red, brushPlane("tal_GetbrushRBuffer"));
+            EXPECT_EQ(module.held().green, brushPlane("tal_GetbrushGBuffer"));
+            EXPECT_EQ(module.held().blue, brushPlane("tal_GetbrushBBuffer"));
             // And that brush is the picture: the extra column and row repeat the
             // last real ones.
-            ASSERT_EQ(module.held.red.dimensions(),
+            ASSERT_EQ(module.held().red.dimensions(),
                       (std::vector<host::Dimension>{{0, kBrushWidth + 1}, {0, kBrushHeight + 1}}));
             for (int y = 0; y <= kBrushHeight; ++y)
                 for (int x = 0; x <= kBrushWidth; ++x) {
                     const int px = std::min(x, kBrushWidth - 1);
                     const int py = std::min(y, kBrushHeight - 1);
-                    ASSERT_EQ(module.held.alpha.at(x, y), rampAlpha(px, py)) << x << ", " << y;
-                    ASSERT_EQ(module.held.red.at(x, y), rampRed(px, py)) << x << ", " << y;
-                    ASSERT_EQ(module.held.green.at(x, y), rampGreen(px, py)) << x << ", " << y;
-                    ASSERT_EQ(module.held.blue.at(x, y), rampBlue(px, py)) << x << ", " << y;
+                    ASSERT_EQ(module.held().alpha.at(x, y), rampAlpha(px, py)) << x << ", " << y;
+                    ASSERT_EQ(module.held().red.at(x, y), rampRed(px, py)) << x << ", " << y;
+                    ASSERT_EQ(module.held().green.at(x, y), rampGreen(px, py)) << x << ", " << y;
+                    ASSERT_EQ(module.held().blue.at(x, y), rampBlue(px, py)) << x << ", " << y;
                 }
 
             // Each paste into a new white image of its own: documents 1 to 4.

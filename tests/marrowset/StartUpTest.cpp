@@ -11,6 +11,8 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <algorithm>
+#include <memory>
 #include <optional>
 
 namespace tests {
@@ -35,13 +37,55 @@ TEST_F(MarrowsetTest, StartUpHandsOverTheWindowAndLoadsTheBrushInOrder) {
     EXPECT_TRUE(messageBoxes.requests().empty());
 
     // The held buffer is the brush as the host handed it out.
-    EXPECT_EQ(module->held.W, 4);
-    EXPECT_EQ(module->held.H, 3);
-    EXPECT_EQ(module->held.alpha, brushPlane(kAlpha, {0, 5}, {0, 4}));
-    EXPECT_EQ(module->held.blue, brushPlane(kBlue, {0, 5}, {0, 4}));
-    EXPECT_EQ(module->combineTable, scriptedCombineTable());
+    EXPECT_EQ(module->held().W, 4);
+    EXPECT_EQ(module->held().H, 3);
+    EXPECT_EQ(module->held().alpha, brushPlane(kAlpha, {0, 5}, {0, 4}));
+    EXPECT_EQ(module->held().blue, brushPlane(kBlue, {0, 5}, {0, 4}));
+    ASSERT_TRUE(module->combineTable().has_value());
+    EXPECT_EQ(module->combineTable()->entries(), scriptedCombineTable());
     // The menu holder is made on first use only.
     EXPECT_FALSE(module->hasMenuHolder());
+}
+
+// The brush's size as the host answers it call by call: `widths` and
+// `heights` in turn, the last one repeated.
+void scriptChangingBrushSize(FakeHost& fake, std::vector<int32_t> widths,
+                             std::vector<int32_t> heights) {
+    // The fake may copy a handler between calls, so the turn is kept aside.
+    const auto inTurn = [](std::vector<int32_t> answers) {
+        auto next = std::make_shared<std::size_t>(0);
+        return [answers, next](const auto&) {
+            return Variant{answers[std::min((*next)++, answers.size() - 1)]};
+        };
+    };
+    fake.setHandler("Tal_GetBrushWidth", inTurn(std::move(widths)));
+    fake.setHandler("Tal_GetBrushHeight", inTurn(std::move(heights)));
+}
+
+TEST_F(MarrowsetTest, TheLoadStepsSizeReplacesTheStartUpsAndANegativeOneIsThenAFault) {
+    // 4 x 3 at the start-up, 6 x 2 at the load: the planes come with the
+    // load's size.
+    scriptChangingBrushSize(fake(), {4, 6}, {3, 2});
+    openWindow();
+    EXPECT_EQ(module->held().W, 6);
+    EXPECT_EQ(module->held().H, 2);
+
+    // A negative width at the load, after a brush at the start-up: the load
+    // ends the program at that call, before it asks for the height.
+    scriptChangingBrushSize(fake(), {4, -1}, {3});
+    fake().clearCalls();
+    std::optional<int> exitStatus;
+    platform::ScopedExitHandler exitHandler([&](int status) { exitStatus = status; });
+    testing::internal::CaptureStderr();
+    startUp();
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(exitStatus.has_value());
+    EXPECT_EQ(fake().callNames(), (QStringList{"Tal_GetBrushWidth", "Tal_GetBrushHeight",
+                                               "Tal_SendFormObject", "Tal_GetBrushWidth"}));
+    ASSERT_EQ(messageBoxes.requests().size(), 1u);
+    EXPECT_EQ(messageBoxes.requests()[0].text,
+              "Form_Load: Tal_GetBrushWidth: returned -1; a size or count cannot be negative");
+    EXPECT_FALSE(module->held().hasPlanes());
 }
 
 TEST_F(MarrowsetTest, NoCustomBrushEndsTheStartUpWithoutAWindowEvenWithAPictureNamed) {
@@ -105,7 +149,7 @@ TEST_F(MarrowsetTest, BrushPlanesOfOtherBoundsAreReadWithinThem) {
 
         // A pick where the planes hold nothing picks nothing.
         const auto heldAt = [&](int x, int y) {
-            return marrowset::heldColourAt(module->held, {x, y});
+            return marrowset::heldColourAt(module->held(), {x, y});
         };
         EXPECT_EQ(heldAt(0, 0).has_value(), shape.columns.lower <= 0 && shape.rows.lower <= 0);
         EXPECT_FALSE(heldAt(4, 100).has_value());
@@ -138,7 +182,7 @@ TEST_F(MarrowsetTest, ACombineTableThatMissesEntriesEndsTheProgramNamingItsBound
     EXPECT_EQ(messageBoxes.requests()[0].text,
               "Form_Load: tal_initluts: The combine table has the bounds (0 To 255, 0 To 255, 0 "
               "To 8); it needs three dimensions that hold (0 To 255, 0 To 255, 0 To 9)");
-    EXPECT_FALSE(module->combineLayout.has_value());
+    EXPECT_FALSE(module->combineTable().has_value());
 }
 
 TEST_F(MarrowsetTest, AFailingHostCallInTheLoadStepEndsTheProgramNamingTheCall) {
@@ -156,7 +200,7 @@ TEST_F(MarrowsetTest, AFailingHostCallInTheLoadStepEndsTheProgramNamingTheCall) 
         << messageBoxes.requests()[0].text.toStdString();
     EXPECT_NE(errorOutput.find("tal_GetbrushGBuffer"), std::string::npos) << errorOutput;
     // Nothing of the half-fetched brush is held.
-    EXPECT_FALSE(module->held.hasPlanes());
+    EXPECT_FALSE(module->held().hasPlanes());
 }
 
 TEST_F(MarrowsetTest, ClosingTheWindowUnloadsTheMenuHolderAndEndsTheProgram) {
