@@ -1,6 +1,5 @@
 #include "marrowset/Form1.h"
 
-#include "automation/CallArguments.h"
 #include "maker/widgets/VxButton.h"
 #include "marrowset/Eyedropper.h"
 #include "marrowset/Form2.h"
@@ -36,7 +35,7 @@ void fillWith(QWidget& widget, const QColor& color) {
 Form1::Form1(Module1& module, QWidget* parent)
     : QWidget(parent,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      module_(module) {
+      module_(module), automation_(*this, operations()) {
     // Qt leaves tool windows out when it decides whether the last window has
     // closed; this one is the program's only window, so it counts again.
     setAttribute(Qt::WA_QuitOnClose, true);
@@ -74,30 +73,6 @@ void Form1::createControls() {
                                        static_cast<float>(x), static_cast<float>(y));
                 });
             });
-}
-
-host::Variant Form1::Invoke(const QString& method, const std::vector<host::Variant>& args) {
-    namespace arguments = host::arguments;
-    const auto is = [&method](const char* name) {
-        return method.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
-    };
-    if (is("CommandLineProcess")) {
-        arguments::expectCount(method, args, 0);
-        platform::runOrEnd(method, [this] { CommandLineProcess(); });
-    } else if (is("DoColorPick")) {
-        arguments::expectCount(method, args, 3);
-        const int32_t x = arguments::wholeNumber(method, args, 0, QStringLiteral("x"));
-        const int32_t y = arguments::wholeNumber(method, args, 1, QStringLiteral("y"));
-        const int32_t button = arguments::wholeNumber(method, args, 2, QStringLiteral("button"));
-        platform::runOrEnd(method, [&] { DoColorPick(x, y, button); });
-    } else if (is("DisplayBrush")) {
-        arguments::expectCount(method, args, 0);
-        platform::runOrEnd(method, [this] { DisplayBrush(); });
-    } else {
-        throw host::UnknownOperationError(
-            method, QStringLiteral("the main window has no operation of that name"));
-    }
-    return host::Empty{};
 }
 
 void Form1::Form_Load() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "automation/AutomationObject.h"
+#include "automation/ServedObject.h"
 
 #include <QWidget>
 #include <cstdint>
@@ -18,19 +19,19 @@ namespace marrowset {
 class Module1;
 
 // The main window: the preview of the held buffer above the pick toggle and
-// the "Functions..." button. The host may call CommandLineProcess,
-// DoColorPick and DisplayBrush on it.
-class Form1 : public QWidget, public host::AutomationObject {
+// the "Functions..." button.
+class Form1 : public QWidget {
     Q_OBJECT
 
 public:
     explicit Form1(Module1& module, QWidget* parent = nullptr);
 
-    // The host's calls of the window's public operations, matched without
+    // What the host reaches of the window: CommandLineProcess, DoColorPick
+    // (x, y, button) and DisplayBrush (Form1Operations.cpp), matched without
     // regard to case. An unknown operation or a wrong argument is a
-    // host::HostCallError for the caller; a failure inside an operation
-    // ends the program.
-    host::Variant Invoke(const QString& method, const std::vector<host::Variant>& args) override;
+    // host::HostCallError for the caller; a failure inside an operation ends
+    // the program.
+    host::AutomationObject& automation() { return automation_; }
 
     // The load step: shows the window, copies the host's brush into the held
     // buffer, fetches the combine table, applies the command line and draws
@@ -80,7 +81,10 @@ private:
     // The three mouse handlers of the preview behave alike.
     void pickOnMouse(int16_t button, float x, float y);
 
+    static const host::ServedObject<Form1>::Table& operations();
+
     Module1& module_;
+    host::ServedObject<Form1> automation_;
     // A left press on the preview, waiting for its release to make a click.
     bool clickPending_ = false;
 };

@@ -22,7 +22,7 @@ Module1::Module1(plugin::WindowHandover& handover, QString commandLine)
 Module1::~Module1() {
     menuHolder_.reset();
     if (mainWindow_)
-        handover_.withdraw(*mainWindow_);
+        handover_.withdraw(mainWindow_->automation());
 }
 
 host::AutomationObject& Module1::hostObject() const {
@@ -55,7 +55,7 @@ plugin::StartUpOutcome Module1::startUp(const HostObjectFactory& createHostObjec
     if (!mainWindow_)
         mainWindow_ = std::make_unique<Form1>(*this);
     hostObject().Invoke(QStringLiteral("Tal_SendFormObject"),
-                        {handover_.handOver(*mainWindow_), int16_t{0}});
+                        {handover_.handOver(mainWindow_->automation()), int16_t{0}});
     // The host never touches the window object itself, so the window loads
     // as soon as the host holds it.
     mainWindow_->Form_Load();

@@ -144,10 +144,11 @@ TEST_F(CommandLine, TheHostMayRunItAgainOverTheBus) {
     marrowset::Form1& window = openWindow(path);
     ASSERT_TRUE(QFile::remove(path));
     ASSERT_TRUE(smallPicture(3, 2).save(path));
-    window.Invoke("commandlineprocess", {});
+    window.automation().Invoke("commandlineprocess", {});
     EXPECT_EQ(module->held().W, 3);
     EXPECT_EQ(module->held().H, 2);
-    EXPECT_THROW(window.Invoke("CommandLineProcess", {int32_t{1}}), host::HostCallError);
+    EXPECT_THROW(window.automation().Invoke("CommandLineProcess", {int32_t{1}}),
+                 host::HostCallError);
 }
 
 } // namespace

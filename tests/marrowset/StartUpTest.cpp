@@ -28,8 +28,7 @@ TEST_F(MarrowsetTest, StartUpHandsOverTheWindowAndLoadsTheBrushInOrder) {
                            "Tal_GetBrushWidth", "Tal_GetBrushHeight", "Tal_GetbrushABuffer",
                            "tal_GetbrushRBuffer", "tal_GetbrushGBuffer", "tal_GetbrushBBuffer",
                            "tal_initluts"}));
-    const Variant expectedWindow =
-        host::ObjectRef{{}, {}, static_cast<host::AutomationObject*>(&window)};
+    const Variant expectedWindow = host::ObjectRef{{}, {}, &window.automation()};
     EXPECT_EQ(fake().callsOf("Tal_SendFormObject")[0].args,
               (std::vector<Variant>{expectedWindow, int16_t{0}}));
     EXPECT_TRUE(window.isVisible());
@@ -45,6 +44,12 @@ TEST_F(MarrowsetTest, StartUpHandsOverTheWindowAndLoadsTheBrushInOrder) {
     EXPECT_EQ(module->combineTable()->entries(), scriptedCombineTable());
     // The menu holder is made on first use only.
     EXPECT_FALSE(module->hasMenuHolder());
+
+    // The host can no longer reach the window once the program ends.
+    host::AutomationObject* const handedOver = &window.automation();
+    EXPECT_TRUE(handover.withdrawn.empty());
+    module.reset();
+    EXPECT_EQ(handover.withdrawn, std::vector<host::AutomationObject*>{handedOver});
 }
 
 // The brush's size as the host answers it call by call: `widths` and
