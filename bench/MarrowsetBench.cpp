@@ -18,6 +18,7 @@
 #include "marrowset/Module1.h"
 #include "marrowset/Pastes.h"
 #include "marrowset/Preview.h"
+#include "marrowset/Program.h"
 #include "platform/FatalError.h"
 #include "platform/Memory.h"
 #include "platform/MessageBox.h"
@@ -354,12 +355,12 @@ int main(int argc, char** argv) {
     runningHost.object().Invoke("Tal_NewBuffer", {kImageWidth, kImageHeight});
 
     plugin::DBusWindowHandover handover(runningHost.pluginConnection());
-    marrowset::Module1 pasting(handover, QString());
+    marrowset::Program pasting(handover, QString());
     const plugin::StartUpOutcome outcome =
         pasting.startUp([&] { return host::connectToHost(runningHost.pluginConnection()); });
+    const marrowset::HeldBuffer& brush = pasting.module().held();
     if (outcome != plugin::StartUpOutcome::WindowsOpen || !recorded.failure().isEmpty() ||
-        pasting.held().W != kBrushWidth || pasting.held().H != kBrushHeight ||
-        !pasting.held().hasPlanes()) {
+        brush.W != kBrushWidth || brush.H != kBrushHeight || !brush.hasPlanes()) {
         std::fprintf(stderr, "The start-up did not hold the %d x %d brush: %s\n", kBrushWidth,
                      kBrushHeight, qPrintable(recorded.failure()));
         return 1;
@@ -370,7 +371,7 @@ int main(int argc, char** argv) {
     // snapshot replaces the oldest), whatever the order the benchmarks run in.
     for (int snapshot = 0; snapshot < kUndoSnapshots; ++snapshot)
         runningHost.object().Invoke("Tal_SaveUndo");
-    module = &pasting;
+    module = &pasting.module();
 
     return bench::runSelectedBenchmarks();
 }

@@ -46,6 +46,8 @@ Form1::Form1(Module1& module, QWidget* parent)
     createControls();
 }
 
+Form1::~Form1() = default;
+
 void Form1::createControls() {
     Picture1 = new platform::PictureBox(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
@@ -89,7 +91,7 @@ void Form1::CommandLineProcess() {
     const QString& text = module_.commandLine();
     if (text.isEmpty())
         return;
-    PictureHolder& holder = module_.menuHolder().Picture1;
+    PictureHolder& holder = menuHolder().Picture1;
     try {
         holder.setPicture(readCommandLinePicture(text));
         module_.hold(captureHeldBuffer(holder.Picture()));
@@ -107,8 +109,14 @@ void Form1::DisplayBrush() {
     Picture1->Refresh();
 }
 
+Form2& Form1::menuHolder() {
+    if (!menuHolder_)
+        menuHolder_ = std::make_unique<Form2>(module_);
+    return *menuHolder_;
+}
+
 void Form1::Form_Unload() {
-    module_.unloadMenuHolder();
+    menuHolder_.reset();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 
 namespace maker {
 class VxButton;
@@ -16,6 +17,7 @@ class PictureBox;
 
 namespace marrowset {
 
+class Form2;
 class Module1;
 
 // The main window: the preview of the held buffer above the pick toggle and
@@ -25,6 +27,7 @@ class Form1 : public QWidget {
 
 public:
     explicit Form1(Module1& module, QWidget* parent = nullptr);
+    ~Form1() override;
 
     // What the host reaches of the window: CommandLineProcess, DoColorPick
     // (x, y, button) and DisplayBrush (Form1Operations.cpp), matched without
@@ -55,6 +58,10 @@ public:
     // Unloads the menu holder; the window closes.
     void Form_Unload();
 
+    // The menu holder, created hidden on first use.
+    Form2& menuHolder();
+    bool hasMenuHolder() const { return menuHolder_ != nullptr; }
+
     // The preview's mouse events. button is a bit set (1 left, 2 right,
     // 4 middle); x, y in the preview's pixels.
     void Picture1_MouseDown(int16_t button, int16_t shift, float x, float y);
@@ -84,6 +91,7 @@ private:
     static const host::ServedObject<Form1>::Table& operations();
 
     Module1& module_;
+    std::unique_ptr<Form2> menuHolder_;
     host::ServedObject<Form1> automation_;
     // A left press on the preview, waiting for its release to make a click.
     bool clickPending_ = false;

@@ -131,7 +131,7 @@ void Form1::Picture1_Click() {
 }
 
 void Form1::vx_button1_MouseUp(int16_t, int16_t, float, float) {
-    module_.menuHolder().Menu->popup(QCursor::pos());
+    menuHolder().Menu->popup(QCursor::pos());
 }
 
 } // namespace marrowset

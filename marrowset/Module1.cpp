@@ -3,26 +3,18 @@
 #include "automation/ResultConversions.h"
 #include "marrowset/AlphaCommands.h"
 #include "marrowset/Combine.h"
-#include "marrowset/Form1.h"
-#include "marrowset/Form2.h"
 #include "marrowset/Pastes.h"
 #include "marrowset/ReplaceBuffer.h"
-#include "platform/MessageBox.h"
-#include "plugin/WindowHandover.h"
 
-#include <QCoreApplication>
 #include <stdexcept>
 #include <utility>
 
 namespace marrowset {
 
-Module1::Module1(plugin::WindowHandover& handover, QString commandLine)
-    : handover_(handover), commandLine_(std::move(commandLine)) {}
+Module1::Module1(QString commandLine) : commandLine_(std::move(commandLine)) {}
 
-Module1::~Module1() {
-    menuHolder_.reset();
-    if (mainWindow_)
-        handover_.withdraw(mainWindow_->automation());
+void Module1::connect(const HostObjectFactory& createHostObject) {
+    hostObject_ = createHostObject();
 }
 
 host::AutomationObject& Module1::hostObject() const {
@@ -41,25 +33,12 @@ Module1::BrushSize Module1::readBrushSize(SizeConversion toSize) const {
     return size;
 }
 
-plugin::StartUpOutcome Module1::startUp(const HostObjectFactory& createHostObject) {
-    hostObject_ = createHostObject();
-    // Known ahead of the planes, which the load step fetches.
+bool Module1::holdBrushSize() {
     const BrushSize size = readBrushSize(host::resultToInt32);
     held_.W = size.W;
     held_.H = size.H;
     // A negative size is no more a brush than an empty one.
-    if (size.W <= 0 || size.H <= 0) {
-        platform::showMessageBox(QStringLiteral("no custom brush"));
-        return plugin::StartUpOutcome::Ended;
-    }
-    if (!mainWindow_)
-        mainWindow_ = std::make_unique<Form1>(*this);
-    hostObject().Invoke(QStringLiteral("Tal_SendFormObject"),
-                        {handover_.handOver(mainWindow_->automation()), int16_t{0}});
-    // The host never touches the window object itself, so the window loads
-    // as soon as the host holds it.
-    mainWindow_->Form_Load();
-    return plugin::StartUpOutcome::WindowsOpen;
+    return size.W > 0 && size.H > 0;
 }
 
 void Module1::loadBrush() {
@@ -88,23 +67,6 @@ void Module1::loadCombineTable() {
 
 HeldBuffer Module1::hold(HeldBuffer buffer) {
     return std::exchange(held_, std::move(buffer));
-}
-
-Form2& Module1::menuHolder() {
-    if (!menuHolder_)
-        menuHolder_ = std::make_unique<Form2>(*this);
-    return *menuHolder_;
-}
-
-void Module1::unloadMenuHolder() {
-    menuHolder_.reset();
-}
-
-void Module1::closeMainWindow() {
-    if (mainWindow_ && mainWindow_->isVisible())
-        mainWindow_->close();
-    else
-        QCoreApplication::exit(0);
 }
 
 void Module1::pasteOverlay() {

@@ -51,7 +51,7 @@ TEST_F(Replace, AnImageOfTheBrushsSizeIsOverwrittenWithTheFourPlanesAsHeld) {
         // The held buffer keeps its planes for the next command.
         EXPECT_EQ(image.planes[channel], expected);
     }
-    EXPECT_EQ(module->held().green, brushPlane(kGreen, {0, 5}, {0, 4}));
+    EXPECT_EQ(module().held().green, brushPlane(kGreen, {0, 5}, {0, 4}));
 }
 
 TEST_F(Replace, ASizeDifferingInOneDirectionMakesANewImageBeforeTheSnapshot) {
@@ -76,10 +76,10 @@ TEST_F(Replace, AFailingStoreLeavesTheHeldBufferWhole) {
     testing::internal::GetCapturedStderr();
     EXPECT_TRUE(exitStatus.has_value());
     for (int channel = kAlpha; channel <= kBlue; ++channel) {
-        const host::ByteArray& held = channel == kAlpha   ? module->held().alpha
-                                      : channel == kRed   ? module->held().red
-                                      : channel == kGreen ? module->held().green
-                                                          : module->held().blue;
+        const host::ByteArray& held = channel == kAlpha   ? module().held().alpha
+                                      : channel == kRed   ? module().held().red
+                                      : channel == kGreen ? module().held().green
+                                                          : module().held().blue;
         EXPECT_EQ(held, brushPlane(channel, {0, 5}, {0, 4})) << "channel " << channel;
     }
 }
@@ -91,7 +91,7 @@ TEST_F(Replace, APictureWiderThanANewImageCanBeIsRefusedBeforeAnyCall) {
     wide.fill(Qt::darkCyan);
     ASSERT_TRUE(wide.save(path));
     openWindow(path);
-    ASSERT_EQ(module->held().W, 40000);
+    ASSERT_EQ(module().held().W, 40000);
     choose();
     EXPECT_TRUE(fake().calls().empty());
     ASSERT_EQ(messageBoxes.requests().size(), 1u);

@@ -36,19 +36,19 @@ TEST_F(MarrowsetTest, StartUpHandsOverTheWindowAndLoadsTheBrushInOrder) {
     EXPECT_TRUE(messageBoxes.requests().empty());
 
     // The held buffer is the brush as the host handed it out.
-    EXPECT_EQ(module->held().W, 4);
-    EXPECT_EQ(module->held().H, 3);
-    EXPECT_EQ(module->held().alpha, brushPlane(kAlpha, {0, 5}, {0, 4}));
-    EXPECT_EQ(module->held().blue, brushPlane(kBlue, {0, 5}, {0, 4}));
-    ASSERT_TRUE(module->combineTable().has_value());
-    EXPECT_EQ(module->combineTable()->entries(), scriptedCombineTable());
+    EXPECT_EQ(module().held().W, 4);
+    EXPECT_EQ(module().held().H, 3);
+    EXPECT_EQ(module().held().alpha, brushPlane(kAlpha, {0, 5}, {0, 4}));
+    EXPECT_EQ(module().held().blue, brushPlane(kBlue, {0, 5}, {0, 4}));
+    ASSERT_TRUE(module().combineTable().has_value());
+    EXPECT_EQ(module().combineTable()->entries(), scriptedCombineTable());
     // The menu holder is made on first use only.
-    EXPECT_FALSE(module->hasMenuHolder());
+    EXPECT_FALSE(window.hasMenuHolder());
 
     // The host can no longer reach the window once the program ends.
     host::AutomationObject* const handedOver = &window.automation();
     EXPECT_TRUE(handover.withdrawn.empty());
-    module.reset();
+    program.reset();
     EXPECT_EQ(handover.withdrawn, std::vector<host::AutomationObject*>{handedOver});
 }
 
@@ -72,8 +72,8 @@ TEST_F(MarrowsetTest, TheLoadStepsSizeReplacesTheStartUpsAndANegativeOneIsThenAF
     // load's size.
     scriptChangingBrushSize(fake(), {4, 6}, {3, 2});
     openWindow();
-    EXPECT_EQ(module->held().W, 6);
-    EXPECT_EQ(module->held().H, 2);
+    EXPECT_EQ(module().held().W, 6);
+    EXPECT_EQ(module().held().H, 2);
 
     // A negative width at the load, after a brush at the start-up: the load
     // ends the program at that call, before it asks for the height.
@@ -90,7 +90,7 @@ TEST_F(MarrowsetTest, TheLoadStepsSizeReplacesTheStartUpsAndANegativeOneIsThenAF
     ASSERT_EQ(messageBoxes.requests().size(), 1u);
     EXPECT_EQ(messageBoxes.requests()[0].text,
               "Form_Load: Tal_GetBrushWidth: returned -1; a size or count cannot be negative");
-    EXPECT_FALSE(module->held().hasPlanes());
+    EXPECT_FALSE(module().held().hasPlanes());
 }
 
 TEST_F(MarrowsetTest, NoCustomBrushEndsTheStartUpWithoutAWindowEvenWithAPictureNamed) {
@@ -100,7 +100,7 @@ TEST_F(MarrowsetTest, NoCustomBrushEndsTheStartUpWithoutAWindowEvenWithAPictureN
         const auto outcome = startUp(QStringLiteral("CLIPBOARD"));
 
         EXPECT_EQ(outcome, plugin::StartUpOutcome::Ended) << width << " x " << height;
-        EXPECT_EQ(module->mainWindow(), nullptr);
+        EXPECT_EQ(program->mainWindow(), nullptr);
         EXPECT_EQ(fake().callNames(), (QStringList{"Tal_GetBrushWidth", "Tal_GetBrushHeight"}));
     }
     ASSERT_EQ(messageBoxes.requests().size(), 3u);
@@ -154,13 +154,13 @@ TEST_F(MarrowsetTest, BrushPlanesOfOtherBoundsAreReadWithinThem) {
 
         // A pick where the planes hold nothing picks nothing.
         const auto heldAt = [&](int x, int y) {
-            return marrowset::heldColourAt(module->held(), {x, y});
+            return marrowset::heldColourAt(module().held(), {x, y});
         };
         EXPECT_EQ(heldAt(0, 0).has_value(), shape.columns.lower <= 0 && shape.rows.lower <= 0);
         EXPECT_FALSE(heldAt(4, 100).has_value());
 
         // The overlay paste writes exactly the pixels the planes hold.
-        module->pasteOverlay();
+        module().pasteOverlay();
         for (int y = 0; y <= 5; ++y)
             for (int x = 0; x <= 6; ++x) {
                 const bool held = x < 6 && y < 5 && x <= 4 && y <= 3 && x >= shape.columns.lower &&
@@ -169,8 +169,8 @@ TEST_F(MarrowsetTest, BrushPlanesOfOtherBoundsAreReadWithinThem) {
                 const int expected = held ? brushSample(kRed, x, y) : imageSample(kRed, x, y);
                 ASSERT_EQ(image.planes[kRed].at(x, y), expected) << "at (" << x << ", " << y << ")";
             }
-        module->pasteCentred();
-        module->pasteScaled();
+        module().pasteCentred();
+        module().pasteScaled();
     }
 }
 
@@ -187,7 +187,7 @@ TEST_F(MarrowsetTest, ACombineTableThatMissesEntriesEndsTheProgramNamingItsBound
     EXPECT_EQ(messageBoxes.requests()[0].text,
               "Form_Load: tal_initluts: The combine table has the bounds (0 To 255, 0 To 255, 0 "
               "To 8); it needs three dimensions that hold (0 To 255, 0 To 255, 0 To 9)");
-    EXPECT_FALSE(module->combineTable().has_value());
+    EXPECT_FALSE(module().combineTable().has_value());
 }
 
 TEST_F(MarrowsetTest, AFailingHostCallInTheLoadStepEndsTheProgramNamingTheCall) {
@@ -205,13 +205,13 @@ TEST_F(MarrowsetTest, AFailingHostCallInTheLoadStepEndsTheProgramNamingTheCall) 
         << messageBoxes.requests()[0].text.toStdString();
     EXPECT_NE(errorOutput.find("tal_GetbrushGBuffer"), std::string::npos) << errorOutput;
     // Nothing of the half-fetched brush is held.
-    EXPECT_FALSE(module->held().hasPlanes());
+    EXPECT_FALSE(module().held().hasPlanes());
 }
 
 TEST_F(MarrowsetTest, ClosingTheWindowUnloadsTheMenuHolderAndEndsTheProgram) {
     marrowset::Form1& window = openWindow();
     menu();
-    ASSERT_TRUE(module->hasMenuHolder());
+    ASSERT_TRUE(window.hasMenuHolder());
     fake().clearCalls();
 
     // The close box, as the program's event loop sees it: the loop ends by
@@ -220,7 +220,7 @@ TEST_F(MarrowsetTest, ClosingTheWindowUnloadsTheMenuHolderAndEndsTheProgram) {
     QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(7); });
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_FALSE(window.isVisible());
-    EXPECT_FALSE(module->hasMenuHolder());
+    EXPECT_FALSE(window.hasMenuHolder());
     EXPECT_TRUE(fake().calls().empty());
 }
 
