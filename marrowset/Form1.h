@@ -53,7 +53,8 @@ public:
     void DisplayBrush();
 
     // Fits the controls to the window's size and redraws the preview
-    // (Form1Layout.h); each failing step is skipped.
+    // (Form1Layout.h). A redraw the scaling library cannot be bound for is
+    // skipped, the preview keeping what it shows; any other failure throws.
     void Form_Resize();
     // Unloads the menu holder; the window closes.
     void Form_Unload();
