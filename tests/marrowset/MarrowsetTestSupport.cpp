@@ -136,6 +136,15 @@ marrowset::Form1& MarrowsetTest::openWindow(const QString& commandLine) {
     return *program->mainWindow();
 }
 
+MarrowsetTest::Ending MarrowsetTest::endingOf(const std::function<void()>& step) {
+    Ending ending;
+    const platform::ScopedExitHandler exitHandler([&](int status) { ending.status = status; });
+    testing::internal::CaptureStderr();
+    step();
+    ending.errorOutput = testing::internal::GetCapturedStderr();
+    return ending;
+}
+
 marrowset::Form2& MarrowsetTest::menu() {
     if (!program || !program->mainWindow())
         throw std::logic_error("no main window holds a menu");

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+#include <string>
 
 class QWidget;
 
@@ -98,6 +99,14 @@ protected:
     marrowset::Form2& menu();
     // The started program's module.
     marrowset::Module1& module() { return program->module(); }
+
+    // What a step that is to end the program left: the status it ended with
+    // (none when it did not end it) and what it wrote on standard error.
+    struct Ending {
+        std::optional<int> status;
+        std::string errorOutput;
+    };
+    Ending endingOf(const std::function<void()>& step);
     FakeHost& fake() { return fake_; }
 
     LocalWindowHandover handover;

@@ -1,13 +1,11 @@
 // "Replace existing image": the question, the new image only where a size
 // differs, the four planes as held, and a buffer too large for a new image.
 #include "marrowset/Form2.h"
-#include "platform/FatalError.h"
 #include "tests/marrowset/MarrowsetTestSupport.h"
 
 #include <QAction>
 #include <QImage>
 #include <QTemporaryDir>
-#include <optional>
 
 namespace tests {
 namespace {
@@ -69,12 +67,7 @@ TEST_F(Replace, ASizeDifferingInOneDirectionMakesANewImageBeforeTheSnapshot) {
 TEST_F(Replace, AFailingStoreLeavesTheHeldBufferWhole) {
     openWindow();
     fake().failCalls("Tal_SetGBuffer", "the host is gone");
-    std::optional<int> exitStatus;
-    platform::ScopedExitHandler exitHandler([&](int status) { exitStatus = status; });
-    testing::internal::CaptureStderr();
-    choose();
-    testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(exitStatus.has_value());
+    EXPECT_TRUE(endingOf([this] { choose(); }).status.has_value());
     for (int channel = kAlpha; channel <= kBlue; ++channel) {
         const host::ByteArray& held = channel == kAlpha   ? module().held().alpha
                                       : channel == kRed   ? module().held().red

@@ -5,7 +5,6 @@
 #include "marrowset/ColourPick.h"
 #include "marrowset/Form1.h"
 #include "marrowset/Form2.h"
-#include "platform/FatalError.h"
 #include "platform/PictureBox.h"
 #include "tests/marrowset/MarrowsetTestSupport.h"
 
@@ -13,7 +12,6 @@
 #include <QTimer>
 #include <algorithm>
 #include <memory>
-#include <optional>
 
 namespace tests {
 namespace {
@@ -79,12 +77,7 @@ TEST_F(MarrowsetTest, TheLoadStepsSizeReplacesTheStartUpsAndANegativeOneIsThenAF
     // ends the program at that call, before it asks for the height.
     scriptChangingBrushSize(fake(), {4, -1}, {3});
     fake().clearCalls();
-    std::optional<int> exitStatus;
-    platform::ScopedExitHandler exitHandler([&](int status) { exitStatus = status; });
-    testing::internal::CaptureStderr();
-    startUp();
-    testing::internal::GetCapturedStderr();
-    ASSERT_TRUE(exitStatus.has_value());
+    ASSERT_TRUE(endingOf([this] { startUp(); }).status.has_value());
     EXPECT_EQ(fake().callNames(), (QStringList{"Tal_GetBrushWidth", "Tal_GetBrushHeight",
                                                "Tal_SendFormObject", "Tal_GetBrushWidth"}));
     ASSERT_EQ(messageBoxes.requests().size(), 1u);
@@ -176,13 +169,7 @@ TEST_F(MarrowsetTest, BrushPlanesOfOtherBoundsAreReadWithinThem) {
 
 TEST_F(MarrowsetTest, ACombineTableThatMissesEntriesEndsTheProgramNamingItsBounds) {
     fake().setResult("tal_initluts", host::ByteArray({{0, 256}, {0, 256}, {0, 9}}));
-    std::optional<int> exitStatus;
-    platform::ScopedExitHandler exitHandler([&](int status) { exitStatus = status; });
-    testing::internal::CaptureStderr();
-    startUp();
-    testing::internal::GetCapturedStderr();
-
-    ASSERT_TRUE(exitStatus.has_value());
+    ASSERT_TRUE(endingOf([this] { startUp(); }).status.has_value());
     ASSERT_EQ(messageBoxes.requests().size(), 1u);
     EXPECT_EQ(messageBoxes.requests()[0].text,
               "Form_Load: tal_initluts: The combine table has the bounds (0 To 255, 0 To 255, 0 "
@@ -192,14 +179,11 @@ TEST_F(MarrowsetTest, ACombineTableThatMissesEntriesEndsTheProgramNamingItsBound
 
 TEST_F(MarrowsetTest, AFailingHostCallInTheLoadStepEndsTheProgramNamingTheCall) {
     fake().failCalls("tal_GetbrushGBuffer", "the host is gone");
-    std::optional<int> exitStatus;
-    platform::ScopedExitHandler exitHandler([&](int status) { exitStatus = status; });
-    testing::internal::CaptureStderr();
-    startUp();
-    const std::string errorOutput = testing::internal::GetCapturedStderr();
+    const Ending ending = endingOf([this] { startUp(); });
+    const std::string& errorOutput = ending.errorOutput;
 
-    ASSERT_TRUE(exitStatus.has_value());
-    EXPECT_NE(*exitStatus, 0);
+    ASSERT_TRUE(ending.status.has_value());
+    EXPECT_NE(*ending.status, 0);
     ASSERT_EQ(messageBoxes.requests().size(), 1u);
     EXPECT_NE(messageBoxes.requests()[0].text.indexOf("tal_GetbrushGBuffer"), -1)
         << messageBoxes.requests()[0].text.toStdString();
