@@ -36,9 +36,9 @@ public:
     // the program.
     host::AutomationObject& automation() { return automation_; }
 
-    // The load step: shows the window, copies the host's brush into the held
-    // buffer, fetches the combine table, applies the command line and draws
-    // the preview. A failure ends the program.
+    // The load step: shows the window, has the module load the host's brush
+    // and the combine table, applies the command line and draws the preview.
+    // A failure ends the program.
     void Form_Load();
     // Replaces the held buffer with the picture the command line names, when
     // it names one and the picture can be taken; otherwise changes nothing
