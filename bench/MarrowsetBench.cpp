@@ -18,6 +18,7 @@
 #include "marrowset/Module1.h"
 #include "marrowset/Pastes.h"
 #include "marrowset/Preview.h"
+#include "marrowset/Program.h"
 #include "platform/FatalError.h"
 #include "platform/Memory.h"
 #include "platform/MessageBox.h"
@@ -130,7 +131,7 @@ void walk(benchmark::State& state,
           void (*walkOnce)(const marrowset::HeldBuffer&, marrowset::ImageColour&)) {
     marrowset::ImageColour image = marrowset::beginColourEdit(module->hostObject());
     for (auto _ : state) {
-        walkOnce(module->held, image);
+        walkOnce(module->held(), image);
         benchmark::ClobberMemory();
     }
 }
@@ -202,8 +203,8 @@ BENCHMARK(BM_ScalerAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
 // new one.
 class LargeHeldBufferInPlace {
 public:
-    LargeHeldBufferInPlace() { std::swap(module->held, large()); }
-    ~LargeHeldBufferInPlace() { std::swap(module->held, large()); }
+    LargeHeldBufferInPlace() : brush_(module->hold(std::move(large()))) {}
+    ~LargeHeldBufferInPlace() { large() = module->hold(std::move(brush_)); }
     LargeHeldBufferInPlace(const LargeHeldBufferInPlace&) = delete;
     LargeHeldBufferInPlace& operator=(const LargeHeldBufferInPlace&) = delete;
 
@@ -212,6 +213,8 @@ private:
         static marrowset::HeldBuffer held = largeHeldBuffer();
         return held;
     }
+
+    marrowset::HeldBuffer brush_;
 };
 
 // Subtract (mode 1), whose table look-ups cost what every mode's do. Beside
@@ -233,7 +236,7 @@ BENCHMARK(BM_UseHueWholeImage)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_WalkCombine(benchmark::State& state) {
     const LargeHeldBufferInPlace inPlace;
     walk(state, [](const marrowset::HeldBuffer& held, marrowset::ImageColour& image) {
-        marrowset::combinePlanes(held, image, {module->combineTable, *module->combineLayout}, 1);
+        marrowset::combinePlanes(held, image, *module->combineTable(), 1);
     });
 }
 BENCHMARK(BM_WalkCombine)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -253,7 +256,7 @@ BENCHMARK(BM_WalkHue)->Unit(benchmark::kMillisecond)->UseRealTime();
 // nothing else.
 void BM_RgbToHsvCallsAlone(benchmark::State& state) {
     const LargeHeldBufferInPlace inPlace;
-    const marrowset::HeldBuffer& held = module->held;
+    const marrowset::HeldBuffer& held = module->held();
     std::array<float, 256> fraction{};
     for (std::size_t value = 0; value < fraction.size(); ++value)
         fraction[value] = static_cast<float>(static_cast<double>(value) / 255.0);
@@ -293,13 +296,12 @@ void BM_ReplaceImageOfTheSameSize(benchmark::State& state) {
 }
 BENCHMARK(BM_ReplaceImageOfTheSameSize)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The baseline of the replace: the four held planes stored into the image,
-// alpha, red, green, blue, each moved into its call and back as the command
-// hands them over, and nothing else.
+// The baseline of the replace: four planes of a held buffer as large as the
+// image stored into it, alpha, red, green, blue, each moved into its call and
+// back as the command hands them over, and nothing else.
 void BM_FourHeldPlaneStores(benchmark::State& state) {
-    const LargeHeldBufferInPlace inPlace;
+    marrowset::HeldBuffer held = largeHeldBuffer();
     host::AutomationObject& hostObject = module->hostObject();
-    marrowset::HeldBuffer& held = module->held;
     const std::pair<const char*, host::ByteArray*> stores[] = {{"Tal_SetaBuffer", &held.alpha},
                                                                {"Tal_SetRBuffer", &held.red},
                                                                {"Tal_SetGBuffer", &held.green},
@@ -353,12 +355,12 @@ int main(int argc, char** argv) {
     runningHost.object().Invoke("Tal_NewBuffer", {kImageWidth, kImageHeight});
 
     plugin::DBusWindowHandover handover(runningHost.pluginConnection());
-    marrowset::Module1 pasting(handover, QString());
+    marrowset::Program pasting(handover, QString());
     const plugin::StartUpOutcome outcome =
         pasting.startUp([&] { return host::connectToHost(runningHost.pluginConnection()); });
+    const marrowset::HeldBuffer& brush = pasting.module().held();
     if (outcome != plugin::StartUpOutcome::WindowsOpen || !recorded.failure().isEmpty() ||
-        pasting.held.W != kBrushWidth || pasting.held.H != kBrushHeight ||
-        !pasting.held.hasPlanes()) {
+        brush.W != kBrushWidth || brush.H != kBrushHeight || !brush.hasPlanes()) {
         std::fprintf(stderr, "The start-up did not hold the %d x %d brush: %s\n", kBrushWidth,
                      kBrushHeight, qPrintable(recorded.failure()));
         return 1;
@@ -369,7 +371,7 @@ int main(int argc, char** argv) {
     // snapshot replaces the oldest), whatever the order the benchmarks run in.
     for (int snapshot = 0; snapshot < kUndoSnapshots; ++snapshot)
         runningHost.object().Invoke("Tal_SaveUndo");
-    module = &pasting;
+    module = &pasting.module();
 
     return bench::runSelectedBenchmarks();
 }

@@ -25,8 +25,8 @@ void combinePlanes(const HeldBuffer& held, ImageColour& image, const CombineTabl
                       {&image.red, &image.green, &image.blue});
     // The layout was checked to hold every (s, d, m) when the table arrived,
     // so the mode's slice holds every (s, d) a byte pair can address.
-    const uint8_t* slice = table.entries.data() + table.layout.sliceOffset(mode);
-    const std::size_t stride = table.layout.valueStride();
+    const uint8_t* slice = table.slice(mode);
+    const std::size_t stride = table.valueStride();
     const auto lookUp = [slice, stride](std::size_t count, const uint8_t* brush, uint8_t* target) {
         // Locals, not the closure's members: a byte stored through `target`
         // could otherwise be the closure itself, and the compiler would

@@ -1,20 +1,13 @@
 #pragma once
 
 #include "automation/AutomationObject.h"
-#include "automation/ByteArray.h"
-#include "automation/CombineTableLayout.h"
+#include "marrowset/CombineTable.h"
 #include "marrowset/HeldBuffer.h"
 #include "marrowset/ImageEdit.h"
 
 #include <cstdint>
 
 namespace marrowset {
-
-// The combine table the host handed out, with where its entries lie.
-struct CombineTable {
-    const host::ByteArray& entries;
-    const host::CombineTableLayout& layout;
-};
 
 // Merges the held buffer into the host's image under `mode` (0..9): the undo
 // snapshot, the image's size and colour planes, then over the overlap of the

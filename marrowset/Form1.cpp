@@ -1,8 +1,5 @@
 #include "marrowset/Form1.h"
 
-#include "automation/CallArguments.h"
-#include "automation/CombineTableLayout.h"
-#include "automation/ResultConversions.h"
 #include "maker/widgets/VxButton.h"
 #include "marrowset/Eyedropper.h"
 #include "marrowset/Form2.h"
@@ -39,7 +36,7 @@ void fillWith(QWidget& widget, const QColor& color) {
 Form1::Form1(Module1& module, QWidget* parent)
     : QWidget(parent,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      module_(module) {
+      module_(module), automation_(*this, operations()) {
     // Qt leaves tool windows out when it decides whether the last window has
     // closed; this one is the program's only window, so it counts again.
     setAttribute(Qt::WA_QuitOnClose, true);
@@ -49,6 +46,8 @@ Form1::Form1(Module1& module, QWidget* parent)
     resize(131, 124);
     createControls();
 }
+
+Form1::~Form1() = default;
 
 void Form1::createControls() {
     Picture1 = new platform::PictureBox(this);
@@ -79,82 +78,24 @@ void Form1::createControls() {
             });
 }
 
-host::Variant Form1::Invoke(const QString& method, const std::vector<host::Variant>& args) {
-    namespace arguments = host::arguments;
-    const auto is = [&method](const char* name) {
-        return method.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
-    };
-    if (is("CommandLineProcess")) {
-        arguments::expectCount(method, args, 0);
-        platform::runOrEnd(method, [this] { CommandLineProcess(); });
-    } else if (is("DoColorPick")) {
-        arguments::expectCount(method, args, 3);
-        const int32_t x = arguments::wholeNumber(method, args, 0, QStringLiteral("x"));
-        const int32_t y = arguments::wholeNumber(method, args, 1, QStringLiteral("y"));
-        const int32_t button = arguments::wholeNumber(method, args, 2, QStringLiteral("button"));
-        platform::runOrEnd(method, [&] { DoColorPick(x, y, button); });
-    } else if (is("DisplayBrush")) {
-        arguments::expectCount(method, args, 0);
-        platform::runOrEnd(method, [this] { DisplayBrush(); });
-    } else {
-        throw host::UnknownOperationError(
-            method, QStringLiteral("the main window has no operation of that name"));
-    }
-    return host::Empty{};
-}
-
 void Form1::Form_Load() {
     platform::runOrEnd(QStringLiteral("Form_Load"), [this] {
         show();
-        fetchBrush();
-        fetchCombineTable();
+        module_.loadBrush();
+        module_.loadCombineTable();
         CommandLineProcess();
         DisplayBrush();
     });
-}
-
-void Form1::fetchBrush() {
-    host::AutomationObject& hostObject = module_.hostObject();
-    const auto size = [&hostObject](const QString& method) {
-        return host::resultToSize(method, hostObject.Invoke(method));
-    };
-    const auto plane = [&hostObject](const QString& method) {
-        return host::resultToArray(method, hostObject.Invoke(method), 2);
-    };
-    // Built aside and put in place whole, so that W and H always describe
-    // the planes held with them.
-    HeldBuffer brush;
-    brush.W = size(QStringLiteral("Tal_GetBrushWidth"));
-    brush.H = size(QStringLiteral("Tal_GetBrushHeight"));
-    brush.alpha = plane(QStringLiteral("Tal_GetbrushABuffer"));
-    brush.red = plane(QStringLiteral("tal_GetbrushRBuffer"));
-    brush.green = plane(QStringLiteral("tal_GetbrushGBuffer"));
-    brush.blue = plane(QStringLiteral("tal_GetbrushBBuffer"));
-    module_.held = std::move(brush);
-}
-
-void Form1::fetchCombineTable() {
-    const QString method = QStringLiteral("tal_initluts");
-    host::ByteArray table = host::resultToArray(method, module_.hostObject().Invoke(method), 3);
-    // A table that does not hold every entry the modes address is refused
-    // here, so that no combine can ever read outside it.
-    try {
-        module_.combineLayout.emplace(table.dimensions());
-    } catch (const host::CombineTableShapeError& error) {
-        throw host::CombineTableShapeError(method.toStdString() + ": " + error.what());
-    }
-    module_.combineTable = std::move(table);
 }
 
 void Form1::CommandLineProcess() {
     const QString& text = module_.commandLine();
     if (text.isEmpty())
         return;
-    PictureHolder& holder = module_.menuHolder().Picture1;
+    PictureHolder& holder = menuHolder().Picture1;
     try {
         holder.setPicture(readCommandLinePicture(text));
-        HeldBuffer captured = captureHeldBuffer(holder.Picture());
-        module_.held = std::move(captured);
+        module_.hold(captureHeldBuffer(holder.Picture()));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s: cannot take the picture from %s: %s\n",
                      qPrintable(platform::programTitle()), qPrintable(pictureSource(text)),
@@ -165,12 +106,18 @@ void Form1::CommandLineProcess() {
 }
 
 void Form1::DisplayBrush() {
-    drawHeldBuffer(*Picture1, module_.held);
+    drawHeldBuffer(*Picture1, module_.held());
     Picture1->Refresh();
 }
 
+Form2& Form1::menuHolder() {
+    if (!menuHolder_)
+        menuHolder_ = std::make_unique<Form2>(module_);
+    return *menuHolder_;
+}
+
 void Form1::Form_Unload() {
-    module_.unloadMenuHolder();
+    menuHolder_.reset();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

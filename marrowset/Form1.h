@@ -1,9 +1,11 @@
 #pragma once
 
 #include "automation/AutomationObject.h"
+#include "automation/ServedObject.h"
 
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 
 namespace maker {
 class VxButton;
@@ -15,26 +17,28 @@ class PictureBox;
 
 namespace marrowset {
 
+class Form2;
 class Module1;
 
 // The main window: the preview of the held buffer above the pick toggle and
-// the "Functions..." button. The host may call CommandLineProcess,
-// DoColorPick and DisplayBrush on it.
-class Form1 : public QWidget, public host::AutomationObject {
+// the "Functions..." button.
+class Form1 : public QWidget {
     Q_OBJECT
 
 public:
     explicit Form1(Module1& module, QWidget* parent = nullptr);
+    ~Form1() override;
 
-    // The host's calls of the window's public operations, matched without
+    // What the host reaches of the window: CommandLineProcess, DoColorPick
+    // (x, y, button) and DisplayBrush (Form1Operations.cpp), matched without
     // regard to case. An unknown operation or a wrong argument is a
-    // host::HostCallError for the caller; a failure inside an operation
-    // ends the program.
-    host::Variant Invoke(const QString& method, const std::vector<host::Variant>& args) override;
+    // host::HostCallError for the caller; a failure inside an operation ends
+    // the program.
+    host::AutomationObject& automation() { return automation_; }
 
-    // The load step: shows the window, copies the host's brush into the held
-    // buffer, fetches the combine table, applies the command line and draws
-    // the preview. A failure ends the program.
+    // The load step: shows the window, has the module load the host's brush
+    // and the combine table, applies the command line and draws the preview.
+    // A failure ends the program.
     void Form_Load();
     // Replaces the held buffer with the picture the command line names, when
     // it names one and the picture can be taken; otherwise changes nothing
@@ -49,10 +53,15 @@ public:
     void DisplayBrush();
 
     // Fits the controls to the window's size and redraws the preview
-    // (Form1Layout.h); each failing step is skipped.
+    // (Form1Layout.h). A redraw the scaling library cannot be bound for is
+    // skipped, the preview keeping what it shows; any other failure throws.
     void Form_Resize();
     // Unloads the menu holder; the window closes.
     void Form_Unload();
+
+    // The menu holder, created hidden on first use.
+    Form2& menuHolder();
+    bool hasMenuHolder() const { return menuHolder_ != nullptr; }
 
     // The preview's mouse events. button is a bit set (1 left, 2 right,
     // 4 middle); x, y in the preview's pixels.
@@ -79,10 +88,12 @@ private:
     void createControls();
     // The three mouse handlers of the preview behave alike.
     void pickOnMouse(int16_t button, float x, float y);
-    void fetchBrush();
-    void fetchCombineTable();
+
+    static const host::ServedObject<Form1>::Table& operations();
 
     Module1& module_;
+    std::unique_ptr<Form2> menuHolder_;
+    host::ServedObject<Form1> automation_;
     // A left press on the preview, waiting for its release to make a click.
     bool clickPending_ = false;
 };

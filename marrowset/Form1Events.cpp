@@ -1,5 +1,6 @@
 // The main window's layout, the preview's mouse and the "Functions..."
 // button.
+#include "maker/binding/LibraryBinding.h"
 #include "maker/widgets/VxButton.h"
 #include "marrowset/ColourPick.h"
 #include "marrowset/Form1.h"
@@ -17,26 +18,15 @@
 #include <QMouseEvent>
 
 namespace marrowset {
-namespace {
-
-// Layout is cosmetic: a step that fails is skipped and the next one runs.
-template <typename Step> void skippingFailure(Step&& step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
-}
-
-} // namespace
 
 void Form1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    Form_Resize();
+    platform::runOrEnd(QStringLiteral("Form_Resize"), [this] { Form_Resize(); });
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    Form_Resize();
+    platform::runOrEnd(QStringLiteral("Form_Resize"), [this] { Form_Resize(); });
 }
 
 void Form1::Form_Resize() {
@@ -48,7 +38,13 @@ void Form1::Form_Resize() {
                             vx_button1->height());
     vx_button1->Refresh();
     vx_button2->move(vx_button2->x(), geometry->buttonTop);
-    skippingFailure([this] { DisplayBrush(); });
+    try {
+        DisplayBrush();
+    } catch (const maker::BindingError&) {
+        // The redraw at a new size is cosmetic: without the scaling library
+        // the preview keeps what it shows. The draws the program cannot do
+        // without, the load step's and the host's, end it instead.
+    }
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
@@ -106,7 +102,7 @@ void Form1::pickOnMouse(int16_t button, float x, float y) {
 }
 
 void Form1::DoColorPick(int32_t x, int32_t y, int32_t button) {
-    const HeldBuffer& held = module_.held;
+    const HeldBuffer& held = module_.held();
     const std::optional<SampleIndex> sample =
         pickedSample(held.W, held.H, platform::toInt32(Picture1->ScaleWidth()),
                      platform::toInt32(Picture1->ScaleHeight()), x, y);
@@ -131,7 +127,7 @@ void Form1::Picture1_Click() {
 }
 
 void Form1::vx_button1_MouseUp(int16_t, int16_t, float, float) {
-    module_.menuHolder().Menu->popup(QCursor::pos());
+    menuHolder().Menu->popup(QCursor::pos());
 }
 
 } // namespace marrowset

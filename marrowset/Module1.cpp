@@ -3,26 +3,18 @@
 #include "automation/ResultConversions.h"
 #include "marrowset/AlphaCommands.h"
 #include "marrowset/Combine.h"
-#include "marrowset/Form1.h"
-#include "marrowset/Form2.h"
 #include "marrowset/Pastes.h"
 #include "marrowset/ReplaceBuffer.h"
-#include "platform/MessageBox.h"
-#include "plugin/WindowHandover.h"
 
-#include <QCoreApplication>
 #include <stdexcept>
 #include <utility>
 
 namespace marrowset {
 
-Module1::Module1(plugin::WindowHandover& handover, QString commandLine)
-    : handover_(handover), commandLine_(std::move(commandLine)) {}
+Module1::Module1(QString commandLine) : commandLine_(std::move(commandLine)) {}
 
-Module1::~Module1() {
-    menuHolder_.reset();
-    if (mainWindow_)
-        handover_.withdraw(*mainWindow_);
+void Module1::connect(const HostObjectFactory& createHostObject) {
+    hostObject_ = createHostObject();
 }
 
 host::AutomationObject& Module1::hostObject() const {
@@ -31,80 +23,88 @@ host::AutomationObject& Module1::hostObject() const {
     return *hostObject_;
 }
 
-plugin::StartUpOutcome Module1::startUp(const HostObjectFactory& createHostObject) {
-    hostObject_ = createHostObject();
-    held.W = host::resultToInt32(QStringLiteral("Tal_GetBrushWidth"),
-                                 hostObject().Invoke(QStringLiteral("Tal_GetBrushWidth")));
-    held.H = host::resultToInt32(QStringLiteral("Tal_GetBrushHeight"),
-                                 hostObject().Invoke(QStringLiteral("Tal_GetBrushHeight")));
+Module1::BrushSize Module1::readBrushSize(SizeConversion toSize) const {
+    const auto read = [this, toSize](const QString& method) {
+        return toSize(method, hostObject().Invoke(method));
+    };
+    BrushSize size;
+    size.W = read(QStringLiteral("Tal_GetBrushWidth"));
+    size.H = read(QStringLiteral("Tal_GetBrushHeight"));
+    return size;
+}
+
+bool Module1::holdBrushSize() {
+    const BrushSize size = readBrushSize(host::resultToInt32);
+    held_.W = size.W;
+    held_.H = size.H;
     // A negative size is no more a brush than an empty one.
-    if (held.W <= 0 || held.H <= 0) {
-        platform::showMessageBox(QStringLiteral("no custom brush"));
-        return plugin::StartUpOutcome::Ended;
-    }
-    if (!mainWindow_)
-        mainWindow_ = std::make_unique<Form1>(*this);
-    hostObject().Invoke(QStringLiteral("Tal_SendFormObject"),
-                        {handover_.handOver(*mainWindow_), int16_t{0}});
-    // The host never touches the window object itself, so the window loads
-    // as soon as the host holds it.
-    mainWindow_->Form_Load();
-    return plugin::StartUpOutcome::WindowsOpen;
+    return size.W > 0 && size.H > 0;
 }
 
-Form2& Module1::menuHolder() {
-    if (!menuHolder_)
-        menuHolder_ = std::make_unique<Form2>(*this);
-    return *menuHolder_;
+void Module1::loadBrush() {
+    const auto plane = [this](const QString& method) {
+        return host::resultToArray(method, hostObject().Invoke(method), 2);
+    };
+    // The host said at the start-up that it holds a brush: a negative size
+    // now is its fault.
+    const BrushSize size = readBrushSize(host::resultToSize);
+    // Built aside and held whole, so that W and H always describe the planes
+    // held with them.
+    HeldBuffer brush;
+    brush.W = size.W;
+    brush.H = size.H;
+    brush.alpha = plane(QStringLiteral("Tal_GetbrushABuffer"));
+    brush.red = plane(QStringLiteral("tal_GetbrushRBuffer"));
+    brush.green = plane(QStringLiteral("tal_GetbrushGBuffer"));
+    brush.blue = plane(QStringLiteral("tal_GetbrushBBuffer"));
+    held_ = std::move(brush);
 }
 
-void Module1::unloadMenuHolder() {
-    menuHolder_.reset();
+void Module1::loadCombineTable() {
+    const QString method = QStringLiteral("tal_initluts");
+    combineTable_.emplace(method, host::resultToArray(method, hostObject().Invoke(method), 3));
 }
 
-void Module1::closeMainWindow() {
-    if (mainWindow_ && mainWindow_->isVisible())
-        mainWindow_->close();
-    else
-        QCoreApplication::exit(0);
+HeldBuffer Module1::hold(HeldBuffer buffer) {
+    return std::exchange(held_, std::move(buffer));
 }
 
 void Module1::pasteOverlay() {
-    marrowset::pasteOverlay(hostObject(), held);
+    marrowset::pasteOverlay(hostObject(), held_);
 }
 
 void Module1::pasteCentred() {
-    marrowset::pasteCentred(hostObject(), held);
+    marrowset::pasteCentred(hostObject(), held_);
 }
 
 void Module1::pasteScaled() {
-    marrowset::pasteScaled(hostObject(), held);
+    marrowset::pasteScaled(hostObject(), held_);
 }
 
 void Module1::combine(int32_t mode) {
-    if (!combineLayout)
+    if (!combineTable_)
         throw std::logic_error("A combine ran before the load step fetched the combine table.");
-    marrowset::combine(hostObject(), held, CombineTable{combineTable, *combineLayout}, mode);
+    marrowset::combine(hostObject(), held_, *combineTable_, mode);
 }
 
 void Module1::replaceAlpha() {
-    marrowset::replaceAlpha(hostObject(), held);
+    marrowset::replaceAlpha(hostObject(), held_);
 }
 
 void Module1::useImageAsAlpha() {
-    marrowset::useImageAsAlpha(hostObject(), held);
+    marrowset::useImageAsAlpha(hostObject(), held_);
 }
 
 void Module1::addChannel(ImageChannel channel) {
-    marrowset::addChannel(hostObject(), held, channel);
+    marrowset::addChannel(hostObject(), held_, channel);
 }
 
 void Module1::useAsGreyscale(GreyComponent component) {
-    marrowset::useAsGreyscale(hostObject(), held, component, filterRoutines);
+    marrowset::useAsGreyscale(hostObject(), held_, component, filterRoutines);
 }
 
 void Module1::replaceBuffer() {
-    marrowset::replaceBuffer(hostObject(), held);
+    marrowset::replaceBuffer(hostObject(), held_);
 }
 
 } // namespace marrowset

@@ -3,12 +3,13 @@
 // host's image. The host starts it with an optional argument: "CLIPBOARD"
 // or the path of a picture file.
 #include "link/DBusAutomationObject.h"
-#include "marrowset/Module1.h"
+#include "marrowset/Program.h"
 #include "plugin/startup/PluginProgram.h"
 
 int main(int argc, char** argv) {
-    plugin::PluginProgram program(argc, argv, QStringLiteral("Marrowset"));
-    marrowset::Module1 module(program.handover(), plugin::PluginProgram::commandLine());
-    return program.run([&module] { return module.startUp([] { return host::connectToHost(); }); },
-                       [&module] { module.closeMainWindow(); });
+    plugin::PluginProgram plugin(argc, argv, QStringLiteral("Marrowset"));
+    marrowset::Program marrowset(plugin.handover(), plugin::PluginProgram::commandLine());
+    return plugin.run(
+        [&marrowset] { return marrowset.startUp([] { return host::connectToHost(); }); },
+        [&marrowset] { marrowset.closeMainWindow(); });
 }

@@ -8,8 +8,9 @@
 #include "automation/ResultConversions.h"
 #include "link/DBusAutomationObject.h"
 #include "maker/binding/MakerLibraries.h"
+#include "marrowset/Form1.h"
 #include "marrowset/Form2.h"
-#include "marrowset/Module1.h"
+#include "marrowset/Program.h"
 #include "platform/FatalError.h"
 #include "platform/MessageBox.h"
 #include "plugin/startup/DBusWindowHandover.h"
@@ -152,14 +153,14 @@ void expectSavedFrame(const QString& path, int width, int height,
 }
 
 // Marrowset's code in this process against a real headless host whose brush
-// is the picture at `brushPath`: the start-up, then `work` with the module
+// is the picture at `brushPath`: the start-up, then `work` with the program
 // and the host object as a plug-in sees it; then the host is stopped, which
 // saves its documents under `savedPath` (document 0 is its demo animation,
 // the images the work makes follow from 1). Message boxes are answered OK
 // unless `work` installs a responder of its own; a command that would end
 // the program fails the test instead.
 void runAgainstHost(const QString& brushPath, const QString& savedPath,
-                    const std::function<void(marrowset::Module1& module,
+                    const std::function<void(marrowset::Program& program,
                                              host::AutomationObject& hostObject)>& work) {
     tests::PrivateBus bus;
     tests::RunningHost host(bus, {"--brush", brushPath, "--save-dir", savedPath});
@@ -185,11 +186,11 @@ void runAgainstHost(const QString& brushPath, const QString& savedPath,
 
     {
         plugin::DBusWindowHandover handover(host.pluginConnection());
-        marrowset::Module1 module(handover, QString());
-        ASSERT_EQ(module.startUp([&] { return host::connectToHost(host.pluginConnection()); }),
+        marrowset::Program program(handover, QString());
+        ASSERT_EQ(program.startUp([&] { return host::connectToHost(host.pluginConnection()); }),
                   plugin::StartUpOutcome::WindowsOpen);
-        ASSERT_NE(module.mainWindow(), nullptr);
-        work(module, host.object());
+        ASSERT_NE(program.mainWindow(), nullptr);
+        work(program, host.object());
     }
     EXPECT_EQ(host.stop(), 0);
 }
@@ -202,33 +203,34 @@ TEST(MarrowsetEndToEnd, CapturesTheHostsBrushAndPastesItEachWayIntoNewImages) {
     const QString savedPath = folder.filePath("saved");
 
     runAgainstHost(
-        brushPath, savedPath, [](marrowset::Module1& module, host::AutomationObject& hostObject) {
+        brushPath, savedPath, [](marrowset::Program& program, host::AutomationObject& hostObject) {
             // The held buffer is the host's brush, plane for plane, alpha too.
             const auto brushPlane = [&hostObject](const char* method) {
                 return host::resultToPlane(method, hostObject.Invoke(method));
             };
-            EXPECT_EQ(module.held.W, kBrushWidth);
-            EXPECT_EQ(module.held.H, kBrushHeight);
-            EXPECT_EQ(module.held.alpha, brushPlane("Tal_GetbrushABuffer"));
-            EXPECT_EQ(module.held.red, brushPlane("tal_GetbrushRBuffer"));
-            EXPECT_EQ(module.held.green, brushPlane("tal_GetbrushGBuffer"));
-            EXPECT_EQ(module.held.blue, brushPlane("tal_GetbrushBBuffer"));
+            const marrowset::HeldBuffer& held = program.module().held();
+            EXPECT_EQ(held.W, kBrushWidth);
+            EXPECT_EQ(held.H, kBrushHeight);
+            EXPECT_EQ(held.alpha, brushPlane("Tal_GetbrushABuffer"));
+            EXPECT_EQ(held.red, brushPlane("tal_GetbrushRBuffer"));
+            EXPECT_EQ(held.green, brushPlane("tal_GetbrushGBuffer"));
+            EXPECT_EQ(held.blue, brushPlane("tal_GetbrushBBuffer"));
             // And that brush is the picture: the extra column and row repeat the
             // last real ones.
-            ASSERT_EQ(module.held.red.dimensions(),
+            ASSERT_EQ(held.red.dimensions(),
                       (std::vector<host::Dimension>{{0, kBrushWidth + 1}, {0, kBrushHeight + 1}}));
             for (int y = 0; y <= kBrushHeight; ++y)
                 for (int x = 0; x <= kBrushWidth; ++x) {
                     const int px = std::min(x, kBrushWidth - 1);
                     const int py = std::min(y, kBrushHeight - 1);
-                    ASSERT_EQ(module.held.alpha.at(x, y), rampAlpha(px, py)) << x << ", " << y;
-                    ASSERT_EQ(module.held.red.at(x, y), rampRed(px, py)) << x << ", " << y;
-                    ASSERT_EQ(module.held.green.at(x, y), rampGreen(px, py)) << x << ", " << y;
-                    ASSERT_EQ(module.held.blue.at(x, y), rampBlue(px, py)) << x << ", " << y;
+                    ASSERT_EQ(held.alpha.at(x, y), rampAlpha(px, py)) << x << ", " << y;
+                    ASSERT_EQ(held.red.at(x, y), rampRed(px, py)) << x << ", " << y;
+                    ASSERT_EQ(held.green.at(x, y), rampGreen(px, py)) << x << ", " << y;
+                    ASSERT_EQ(held.blue.at(x, y), rampBlue(px, py)) << x << ", " << y;
                 }
 
             // Each paste into a new white image of its own: documents 1 to 4.
-            marrowset::Form2& menu = module.menuHolder();
+            marrowset::Form2& menu = program.mainWindow()->menuHolder();
             const auto pasteInto = [&](int16_t width, int16_t height, QAction* item) {
                 hostObject.Invoke("Tal_NewBuffer", {width, height});
                 item->trigger();
@@ -287,8 +289,8 @@ TEST(MarrowsetEndToEnd, CombinesAddsAndWritesAlphaOverTheOverlapOnly) {
     const QString savedPath = folder.filePath("saved");
 
     runAgainstHost(brushPath, savedPath,
-                   [](marrowset::Module1& module, host::AutomationObject& hostObject) {
-                       marrowset::Form2& menu = module.menuHolder();
+                   [](marrowset::Program& program, host::AutomationObject& hostObject) {
+                       marrowset::Form2& menu = program.mainWindow()->menuHolder();
                        ASSERT_EQ(menu.CombineModes[1]->text(), "Subtract");
                        newPaintedImage(hostObject, 12, 9);
                        menu.CombineModes[1]->trigger();
@@ -395,8 +397,8 @@ TEST(MarrowsetEndToEnd, TurnsTheImageGreyByTheBrushsHueAndV) {
     const QString savedPath = folder.filePath("saved");
 
     runAgainstHost(brushPath, savedPath,
-                   [](marrowset::Module1& module, host::AutomationObject& hostObject) {
-                       marrowset::Form2& menu = module.menuHolder();
+                   [](marrowset::Program& program, host::AutomationObject& hostObject) {
+                       marrowset::Form2& menu = program.mainWindow()->menuHolder();
                        newPaintedImage(hostObject, 13, 10);
                        menu.UseHue->trigger();
                        newPaintedImage(hostObject, 6, 5);
@@ -431,8 +433,8 @@ TEST(MarrowsetEndToEnd, ReplacesTheImageByTheBrushOnlyWhenConfirmed) {
     const QString savedPath = folder.filePath("saved");
 
     runAgainstHost(brushPath, savedPath,
-                   [](marrowset::Module1& module, host::AutomationObject& hostObject) {
-                       marrowset::Form2& menu = module.menuHolder();
+                   [](marrowset::Program& program, host::AutomationObject& hostObject) {
+                       marrowset::Form2& menu = program.mainWindow()->menuHolder();
                        {
                            std::vector<platform::MessageBoxRequest> asked;
                            platform::ScopedMessageBoxResponder answerCancel(

@@ -56,8 +56,8 @@ protected:
         fake().setResult("tal_GetbrushGBuffer", green);
         fake().setResult("tal_GetbrushBBuffer", blue);
         openWindow();
-        module->filterRoutines = {[] { return &scriptedConversion; },
-                                  [] { return &scriptedConversion; }};
+        module().filterRoutines = {[] { return &scriptedConversion; },
+                                   [] { return &scriptedConversion; }};
     }
 
     // The grey levels written into image row 0, columns 0..3; red, green and

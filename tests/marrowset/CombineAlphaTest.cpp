@@ -61,7 +61,7 @@ TEST_F(MarrowsetTest, TheCombineTableIsAddressedThroughItsOwnBounds) {
     openWindow();
     for (const int mode : {3, 7}) {
         image.replace(6, 5);
-        module->combine(mode);
+        module().combine(mode);
         expectImage(image, combined(mode, 4, 3, 6, 5));
     }
 }

@@ -33,7 +33,7 @@ protected:
     // picture's colours at columns 0..9 and rows 0..4, column 10 and row 5
     // white, alpha 255 everywhere.
     void expectSmallPictureHeld() {
-        const marrowset::HeldBuffer& held = module->held;
+        const marrowset::HeldBuffer& held = module().held();
         ASSERT_EQ(held.W, 10);
         ASSERT_EQ(held.H, 5);
         for (const host::ByteArray* plane : {&held.alpha, &held.red, &held.green, &held.blue})
@@ -49,10 +49,10 @@ protected:
     }
 
     void expectHostBrushHeld() {
-        EXPECT_EQ(module->held.W, 4);
-        EXPECT_EQ(module->held.H, 3);
-        EXPECT_EQ(module->held.red, brushPlane(kRed, {0, 5}, {0, 4}));
-        EXPECT_EQ(module->held.alpha, brushPlane(kAlpha, {0, 5}, {0, 4}));
+        EXPECT_EQ(module().held().W, 4);
+        EXPECT_EQ(module().held().H, 3);
+        EXPECT_EQ(module().held().red, brushPlane(kRed, {0, 5}, {0, 4}));
+        EXPECT_EQ(module().held().alpha, brushPlane(kAlpha, {0, 5}, {0, 4}));
     }
 
     QTemporaryDir folder;
@@ -71,7 +71,7 @@ TEST_F(CommandLine, TheWordClipboardInAnyCaseTakesTheClipboardsPicture) {
     QGuiApplication::clipboard()->setImage(smallPicture(10, 5));
     for (const char* word : {"clipboard", "Clipboard", "CLIPBOARD"}) {
         SCOPED_TRACE(word);
-        module.reset();
+        program.reset();
         openWindow(QString::fromLatin1(word));
         expectSmallPictureHeld();
     }
@@ -111,7 +111,7 @@ TEST_F(CommandLine, AFailedLoadKeepsTheHostsBrushAndSaysWhyOnce) {
     for (const QString& commandLine :
          {missing, notAPicture, truncated, folder.path(), QStringLiteral("CLIPBOARD")}) {
         SCOPED_TRACE(commandLine.toStdString());
-        module.reset();
+        program.reset();
         testing::internal::CaptureStderr();
         openWindow(commandLine);
         const QString said = QString::fromStdString(testing::internal::GetCapturedStderr());
@@ -134,7 +134,7 @@ TEST_F(CommandLine, AnEmptyCommandLineChangesNothing) {
     window.CommandLineProcess();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     expectHostBrushHeld();
-    EXPECT_FALSE(module->hasMenuHolder());
+    EXPECT_FALSE(window.hasMenuHolder());
     EXPECT_TRUE(fake().calls().empty());
 }
 
@@ -144,10 +144,11 @@ TEST_F(CommandLine, TheHostMayRunItAgainOverTheBus) {
     marrowset::Form1& window = openWindow(path);
     ASSERT_TRUE(QFile::remove(path));
     ASSERT_TRUE(smallPicture(3, 2).save(path));
-    window.Invoke("commandlineprocess", {});
-    EXPECT_EQ(module->held.W, 3);
-    EXPECT_EQ(module->held.H, 2);
-    EXPECT_THROW(window.Invoke("CommandLineProcess", {int32_t{1}}), host::HostCallError);
+    window.automation().Invoke("commandlineprocess", {});
+    EXPECT_EQ(module().held().W, 3);
+    EXPECT_EQ(module().held().H, 2);
+    EXPECT_THROW(window.automation().Invoke("CommandLineProcess", {int32_t{1}}),
+                 host::HostCallError);
 }
 
 } // namespace

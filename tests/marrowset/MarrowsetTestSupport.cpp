@@ -122,23 +122,34 @@ MarrowsetTest::MarrowsetTest()
 }
 
 MarrowsetTest::~MarrowsetTest() {
-    module.reset();
+    program.reset();
 }
 
 plugin::StartUpOutcome MarrowsetTest::startUp(const QString& commandLine) {
-    module.reset();
-    module = std::make_unique<marrowset::Module1>(handover, commandLine);
-    return module->startUp([this] { return std::make_unique<ForwardingHost>(fake_); });
+    program.reset();
+    program = std::make_unique<marrowset::Program>(handover, commandLine);
+    return program->startUp([this] { return std::make_unique<ForwardingHost>(fake_); });
 }
 
 marrowset::Form1& MarrowsetTest::openWindow(const QString& commandLine) {
-    if (startUp(commandLine) != plugin::StartUpOutcome::WindowsOpen || !module->mainWindow())
+    if (startUp(commandLine) != plugin::StartUpOutcome::WindowsOpen || !program->mainWindow())
         throw std::logic_error("the main window did not open");
-    return *module->mainWindow();
+    return *program->mainWindow();
+}
+
+MarrowsetTest::Ending MarrowsetTest::endingOf(const std::function<void()>& step) {
+    Ending ending;
+    const platform::ScopedExitHandler exitHandler([&](int status) { ending.status = status; });
+    testing::internal::CaptureStderr();
+    step();
+    ending.errorOutput = testing::internal::GetCapturedStderr();
+    return ending;
 }
 
 marrowset::Form2& MarrowsetTest::menu() {
-    return module->menuHolder();
+    if (!program || !program->mainWindow())
+        throw std::logic_error("no main window holds a menu");
+    return program->mainWindow()->menuHolder();
 }
 
 } // namespace tests

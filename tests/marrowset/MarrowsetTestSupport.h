@@ -2,6 +2,7 @@
 
 #include "automation/ByteArray.h"
 #include "marrowset/Module1.h"
+#include "marrowset/Program.h"
 #include "platform/FatalError.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/LocalWindowHandover.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+#include <string>
 
 class QWidget;
 
@@ -79,9 +81,9 @@ host::ByteArray scriptedCombineTable();
 void sendMouse(QWidget* widget, QEvent::Type type, QPointF at, Qt::MouseButton button,
                Qt::MouseButtons held);
 
-// A module over a scripted fake host, its window handed over in-process: a
-// brush of 4 x 3 and an image of 6 x 5 until a test scripts others. The fake
-// outlives the module, so a test may start several modules in turn. The
+// The program over a scripted fake host, its window handed over in-process:
+// a brush of 4 x 3 and an image of 6 x 5 until a test scripts others. The
+// fake outlives the program, so a test may start several in turn. The
 // scaling library is bound from the application folder, as the program
 // finds it beside itself.
 class MarrowsetTest : public ::testing::Test {
@@ -89,16 +91,27 @@ protected:
     MarrowsetTest();
     ~MarrowsetTest() override;
 
-    // A new module with `commandLine`, started up.
+    // A new program with `commandLine`, started up.
     plugin::StartUpOutcome startUp(const QString& commandLine = {});
     // Start-up, expecting the window to open.
     marrowset::Form1& openWindow(const QString& commandLine = {});
+    // The open window's menu holder.
     marrowset::Form2& menu();
+    // The started program's module.
+    marrowset::Module1& module() { return program->module(); }
+
+    // What a step that is to end the program left: the status it ended with
+    // (none when it did not end it) and what it wrote on standard error.
+    struct Ending {
+        std::optional<int> status;
+        std::string errorOutput;
+    };
+    Ending endingOf(const std::function<void()>& step);
     FakeHost& fake() { return fake_; }
 
     LocalWindowHandover handover;
     MessageBoxRecorder messageBoxes;
-    std::unique_ptr<marrowset::Module1> module;
+    std::unique_ptr<marrowset::Program> program;
 
 private:
     FakeHost fake_;

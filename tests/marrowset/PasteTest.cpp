@@ -24,7 +24,7 @@ class Paste : public MarrowsetTest {
 protected:
     void run(void (marrowset::Module1::*paste)()) {
         fake().clearCalls();
-        (module.get()->*paste)();
+        (module().*paste)();
     }
 };
 
@@ -119,8 +119,8 @@ TEST_F(Paste, EachPasteSnapshotsOnceBeforeAnyChangeAndLeavesAlphaAlone) {
         for (int x = 0; x <= image.BW; ++x)
             ASSERT_EQ(image.planes[kAlpha].at(x, y), imageSample(kAlpha, x, y));
     // The held buffer is as the host handed it out.
-    EXPECT_EQ(module->held.red, brushPlane(kRed, {0, 5}, {0, 4}));
-    EXPECT_EQ(module->held.alpha, brushPlane(kAlpha, {0, 5}, {0, 4}));
+    EXPECT_EQ(module().held().red, brushPlane(kRed, {0, 5}, {0, 4}));
+    EXPECT_EQ(module().held().alpha, brushPlane(kAlpha, {0, 5}, {0, 4}));
 }
 
 } // namespace

@@ -131,12 +131,24 @@ TEST_F(Pick, WithTheToggleUpOnlyAClickActsAndItPastesUnderTheHourglass) {
 }
 
 TEST_F(Pick, TheHostMayPickOverTheBus) {
-    window->Invoke("DOCOLORPICK", {int32_t{3}, int16_t{0}, 2.0});
+    window->automation().Invoke("DOCOLORPICK", {int32_t{3}, int16_t{0}, 2.0});
     EXPECT_EQ(fake().callsOf("tal_setSecondaryColor").at(0).args, colourOf(2, 0));
-    EXPECT_THROW(window->Invoke("DoColorPick", {int32_t{3}, int32_t{0}}), host::HostCallError);
-    EXPECT_THROW(window->Invoke("DoColorPick", {QStringLiteral("3"), int32_t{0}, int32_t{1}}),
+    EXPECT_THROW(window->automation().Invoke("DoColorPick", {int32_t{3}, int32_t{0}}),
                  host::HostCallError);
-    EXPECT_THROW(window->Invoke("Paste", {}), host::HostCallError);
+    EXPECT_THROW(
+        window->automation().Invoke("DoColorPick", {QStringLiteral("3"), int32_t{0}, int32_t{1}}),
+        host::HostCallError);
+    EXPECT_THROW(window->automation().Invoke("Paste", {}), host::HostCallError);
+    EXPECT_TRUE(fake().callsOf("tal_setPrimaryColor").empty());
+
+    // Over the bus, a call of the wrong shape is refused before its
+    // arguments are read, and no operation takes a byte array.
+    host::AutomationObject& automation = window->automation();
+    EXPECT_EQ(automation.admit(":1.9", "docolorpick", 3).maxByteArrayBytes, 0u);
+    EXPECT_EQ(automation.admit(":1.9", "DisplayBrush", 0).maxByteArrayBytes, 0u);
+    EXPECT_THROW(automation.admit(":1.9", "DoColorPick", 4), host::HostCallError);
+    EXPECT_THROW(automation.admit(":1.9", "CommandLineProcess", 1), host::HostCallError);
+    EXPECT_THROW(automation.admit(":1.9", "Paste", 0), host::UnknownOperationError);
 }
 
 } // namespace

@@ -1,13 +1,11 @@
 // "Replace existing image": the question, the new image only where a size
 // differs, the four planes as held, and a buffer too large for a new image.
 #include "marrowset/Form2.h"
-#include "platform/FatalError.h"
 #include "tests/marrowset/MarrowsetTestSupport.h"
 
 #include <QAction>
 #include <QImage>
 #include <QTemporaryDir>
-#include <optional>
 
 namespace tests {
 namespace {
@@ -51,7 +49,7 @@ TEST_F(Replace, AnImageOfTheBrushsSizeIsOverwrittenWithTheFourPlanesAsHeld) {
         // The held buffer keeps its planes for the next command.
         EXPECT_EQ(image.planes[channel], expected);
     }
-    EXPECT_EQ(module->held.green, brushPlane(kGreen, {0, 5}, {0, 4}));
+    EXPECT_EQ(module().held().green, brushPlane(kGreen, {0, 5}, {0, 4}));
 }
 
 TEST_F(Replace, ASizeDifferingInOneDirectionMakesANewImageBeforeTheSnapshot) {
@@ -69,17 +67,12 @@ TEST_F(Replace, ASizeDifferingInOneDirectionMakesANewImageBeforeTheSnapshot) {
 TEST_F(Replace, AFailingStoreLeavesTheHeldBufferWhole) {
     openWindow();
     fake().failCalls("Tal_SetGBuffer", "the host is gone");
-    std::optional<int> exitStatus;
-    platform::ScopedExitHandler exitHandler([&](int status) { exitStatus = status; });
-    testing::internal::CaptureStderr();
-    choose();
-    testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(exitStatus.has_value());
+    EXPECT_TRUE(endingOf([this] { choose(); }).status.has_value());
     for (int channel = kAlpha; channel <= kBlue; ++channel) {
-        const host::ByteArray& held = channel == kAlpha   ? module->held.alpha
-                                      : channel == kRed   ? module->held.red
-                                      : channel == kGreen ? module->held.green
-                                                          : module->held.blue;
+        const host::ByteArray& held = channel == kAlpha   ? module().held().alpha
+                                      : channel == kRed   ? module().held().red
+                                      : channel == kGreen ? module().held().green
+                                                          : module().held().blue;
         EXPECT_EQ(held, brushPlane(channel, {0, 5}, {0, 4})) << "channel " << channel;
     }
 }
@@ -91,7 +84,7 @@ TEST_F(Replace, APictureWiderThanANewImageCanBeIsRefusedBeforeAnyCall) {
     wide.fill(Qt::darkCyan);
     ASSERT_TRUE(wide.save(path));
     openWindow(path);
-    ASSERT_EQ(module->held.W, 40000);
+    ASSERT_EQ(module().held().W, 40000);
     choose();
     EXPECT_TRUE(fake().calls().empty());
     ASSERT_EQ(messageBoxes.requests().size(), 1u);
