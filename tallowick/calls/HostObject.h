@@ -1,13 +1,10 @@
 #pragma once
 
 #include "automation/AutomationObject.h"
-#include "automation/OperationTable.h"
-#include "tallowick/documents/RgbaFrame.h"
 #include "tallowick/model/CallerPositions.h"
 #include "tallowick/model/FramePosition.h"
 
 #include <QString>
-#include <variant>
 #include <vector>
 
 namespace tallowick {
@@ -43,45 +40,8 @@ public:
     const CallerPositions& callers() const { return callers_; }
 
 private:
-    using Args = std::vector<host::Variant>;
-    using PlainHandler = host::Variant (HostObject::*)(const QString& method, const Args& args);
-    // A call about the caller's current image, with the caller's position.
-    using ImageHandler = host::Variant (HostObject::*)(const QString& method, const Args& args,
-                                                       FramePosition& position);
-    using Handler = std::variant<PlainHandler, ImageHandler>;
-    // Byte arrays arrive only as the planes of the Set methods.
-    using Operations = host::OperationTable<Handler>;
-    static const Operations& operations();
-
-    host::Variant dispatch(const QString& method, const Args& args, FramePosition& position);
-
-    host::Variant getAppDir(const QString& method, const Args& args);
-    host::Variant sendFormObject(const QString& method, const Args& args);
-    host::Variant wallpaperFilename(const QString& method, const Args& args);
-    host::Variant bufferWidth(const QString& method, const Args& args, FramePosition& position);
-    host::Variant bufferHeight(const QString& method, const Args& args, FramePosition& position);
-    template <Channel channel>
-    host::Variant getPlane(const QString& method, const Args& args, FramePosition& position);
-    template <Channel channel>
-    host::Variant setPlane(const QString& method, const Args& args, FramePosition& position);
-    host::Variant newBuffer(const QString& method, const Args& args, FramePosition& position);
-    host::Variant saveUndo(const QString& method, const Args& args, FramePosition& position);
-    host::Variant refresh(const QString& method, const Args& args);
-    host::Variant initMarquee(const QString& method, const Args& args, FramePosition& position);
-    host::Variant alphaOn(const QString& method, const Args& args);
-    host::Variant setPrimaryColor(const QString& method, const Args& args);
-    host::Variant setSecondaryColor(const QString& method, const Args& args);
-    host::Variant initLuts(const QString& method, const Args& args);
-    host::Variant brushWidth(const QString& method, const Args& args);
-    host::Variant brushHeight(const QString& method, const Args& args);
-    template <Channel channel> host::Variant getBrushPlane(const QString& method, const Args& args);
-    host::Variant totalFrames(const QString& method, const Args& args, FramePosition& position);
-    host::Variant gotoFrameAdv(const QString& method, const Args& args, FramePosition& position);
-    host::Variant gotoFrame(const QString& method, const Args& args, FramePosition& position);
-    host::Variant createAnimAdv(const QString& method, const Args& args, FramePosition& position);
-    host::Variant statusOpen(const QString& method, const Args& args);
-    host::Variant status(const QString& method, const Args& args);
-    host::Variant statusClose(const QString& method, const Args& args);
+    host::Variant dispatch(const QString& method, const std::vector<host::Variant>& args,
+                           FramePosition& position);
 
     HostModel& model_;
     WindowCaller& windows_;

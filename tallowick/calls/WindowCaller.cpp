@@ -1,6 +1,6 @@
 #include "tallowick/calls/WindowCaller.h"
 
-#include "tallowick/model/HostModel.h"
+#include "tallowick/model/HeldWindows.h"
 
 namespace tallowick {
 
@@ -8,8 +8,8 @@ void applyTheme(WindowCaller& caller, const host::ObjectRef& window) {
     caller.callLater(window, QStringLiteral("PrefsCallback"), {host::Variant(window)});
 }
 
-void applyThemeToHeldWindows(WindowCaller& caller, const HostModel& model) {
-    for (const host::ObjectRef& window : model.heldWindows())
+void applyThemeToHeldWindows(WindowCaller& caller, const HeldWindows& windows) {
+    for (const host::ObjectRef& window : windows.all())
         applyTheme(caller, window);
 }
 

@@ -7,7 +7,7 @@
 
 namespace tallowick {
 
-class HostModel;
+class HeldWindows;
 
 // Calls an operation of a window a plug-in handed over, without waiting for
 // it: the plug-in may itself be waiting on the host. The implementation logs
@@ -23,6 +23,6 @@ public:
 // itself as the target.
 void applyTheme(WindowCaller& caller, const host::ObjectRef& window);
 // The same for every window the host holds.
-void applyThemeToHeldWindows(WindowCaller& caller, const HostModel& model);
+void applyThemeToHeldWindows(WindowCaller& caller, const HeldWindows& windows);
 
 } // namespace tallowick

@@ -49,7 +49,7 @@ int saveOnExit(const HostOptions& options, const HostModel& model, int status) {
     if (options.saveDir.isEmpty())
         return status;
     try {
-        saveDocuments(model.documents(), options.saveDir);
+        saveDocuments(model.documents().all(), options.saveDir);
     } catch (const SaveError& error) {
         report(error);
         return status == 0 ? kServiceFailure : status;
@@ -139,7 +139,7 @@ int runHost(const HostOptions& options) {
     std::unique_ptr<HostWindow> window;
     if (options.headless) {
         if (TerminalProgress::isTerminal(stderr))
-            progress = std::make_unique<TerminalProgress>(*model, stderr);
+            progress = std::make_unique<TerminalProgress>(model->progress(), stderr);
     } else {
         window = std::make_unique<HostWindow>(*model, windows);
         window->show();

@@ -19,9 +19,9 @@ QByteArray progressBarLine(const ProgressState& progress, int barWidth) {
     return line;
 }
 
-TerminalProgress::TerminalProgress(const HostModel& model, std::FILE* out, QObject* parent)
-    : QObject(parent), model_(model), out_(out) {
-    connect(&model_, &HostModel::progressChanged, this, &TerminalProgress::show);
+TerminalProgress::TerminalProgress(const ProgressDisplay& display, std::FILE* out, QObject* parent)
+    : QObject(parent), display_(display), out_(out) {
+    connect(&display_, &ProgressDisplay::progressChanged, this, &TerminalProgress::show);
 }
 
 bool TerminalProgress::isTerminal(std::FILE* stream) {
@@ -31,7 +31,7 @@ bool TerminalProgress::isTerminal(std::FILE* stream) {
 void TerminalProgress::show() {
     // "\r" returns to the line's start and ESC [K erases what is left of an
     // earlier, longer line.
-    const ProgressState& progress = model_.progress();
+    const ProgressState& progress = display_.state();
     if (progress.open) {
         std::fprintf(out_, "\r%s\x1b[K", progressBarLine(progress, kBarWidth).constData());
         lineShown_ = true;

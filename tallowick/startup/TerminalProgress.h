@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tallowick/model/HostModel.h"
+#include "tallowick/model/ProgressDisplay.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -13,7 +13,7 @@ namespace tallowick {
 // (rounded down, so it is full only at 100).
 QByteArray progressBarLine(const ProgressState& progress, int barWidth);
 
-// Shows the model's progress display as a one-line bar that redraws itself
+// Shows the host's progress display as a one-line bar that redraws itself
 // in place on `out`, and clears the line when the display closes. Meant for
 // standard error when that is a terminal (the headless host).
 class TerminalProgress : public QObject {
@@ -22,13 +22,13 @@ class TerminalProgress : public QObject {
 public:
     static constexpr int kBarWidth = 30;
 
-    TerminalProgress(const HostModel& model, std::FILE* out, QObject* parent = nullptr);
+    TerminalProgress(const ProgressDisplay& display, std::FILE* out, QObject* parent = nullptr);
     static bool isTerminal(std::FILE* stream);
 
 private:
     void show();
 
-    const HostModel& model_;
+    const ProgressDisplay& display_;
     std::FILE* out_;
     bool lineShown_ = false;
 };

@@ -38,11 +38,13 @@ HostWindow::HostWindow(HostModel& model, WindowCaller& windows, QWidget* parent)
     playbackTimer_.setInterval(kPlaybackIntervalMs);
     connect(&playbackTimer_, &QTimer::timeout, this, &HostWindow::stepPlayback);
 
-    connect(&model_, &HostModel::documentsChanged, this, &HostWindow::showDocuments);
-    connect(&model_, &HostModel::imageChanged, this, &HostWindow::showCurrentFrame);
-    connect(&model_, &HostModel::coloursChanged, this, &HostWindow::showColours);
-    connect(&model_, &HostModel::brushChanged, this, &HostWindow::showBrush);
-    connect(&model_, &HostModel::progressChanged, this, &HostWindow::showProgress);
+    const OpenDocuments& documents = model_.documents();
+    connect(&documents, &OpenDocuments::documentsChanged, this, &HostWindow::showDocuments);
+    connect(&documents, &OpenDocuments::imageChanged, this, &HostWindow::showCurrentFrame);
+    connect(&model_.display(), &ImageDisplay::imageChanged, this, &HostWindow::showCurrentFrame);
+    connect(&model_.painting(), &PaintingTools::coloursChanged, this, &HostWindow::showColours);
+    connect(&model_.painting(), &PaintingTools::brushChanged, this, &HostWindow::showBrush);
+    connect(&model_.progress(), &ProgressDisplay::progressChanged, this, &HostWindow::showProgress);
 
     showDocuments();
     showColours();
@@ -118,7 +120,7 @@ void HostWindow::showDocuments() {
     // frame count, so the list only grows; rebuilding it would also delete
     // the item the user is choosing while the choice is being handled.
     const QSignalBlocker blocker(documentList_);
-    const std::vector<Document>& documents = model_.documents();
+    const std::vector<Document>& documents = model_.documents().all();
     for (auto i = static_cast<std::size_t>(documentList_->count()); i < documents.size(); ++i) {
         const Document& document = documents[i];
         const QString text =
@@ -129,39 +131,41 @@ void HostWindow::showDocuments() {
         auto* item = new QListWidgetItem(text, documentList_);
         item->setToolTip(text);
     }
-    documentList_->setCurrentRow(model_.currentDocumentIndex());
+    documentList_->setCurrentRow(model_.documents().currentDocumentIndex());
     showCurrentFrame();
 }
 
 void HostWindow::showCurrentFrame() {
-    const int frames = model_.currentDocument().frameCount();
+    const OpenDocuments& documents = model_.documents();
+    const int frames = documents.currentDocument().frameCount();
     {
         const QSignalBlocker blocker(frameSlider_);
         frameSlider_->setRange(0, frames - 1);
-        frameSlider_->setValue(model_.currentFrameIndex());
+        frameSlider_->setValue(documents.currentFrameIndex());
     }
-    frameLabel_->setText(tr("Frame %1 of %2").arg(model_.currentFrameIndex()).arg(frames));
+    frameLabel_->setText(tr("Frame %1 of %2").arg(documents.currentFrameIndex()).arg(frames));
     if (!redrawTimer_.isActive())
         redrawTimer_.start();
 }
 
 void HostWindow::redrawFrame() {
-    frameView_->setImage(renderFrame(model_.currentFrame(), model_.alphaOn()));
+    frameView_->setImage(
+        renderFrame(model_.documents().currentFrame(), model_.display().alphaOn()));
 }
 
 void HostWindow::showColours() {
-    primarySwatch_->setColour(qColorOf(model_.primaryColour()));
-    secondarySwatch_->setColour(qColorOf(model_.secondaryColour()));
+    primarySwatch_->setColour(qColorOf(model_.painting().primaryColour()));
+    secondarySwatch_->setColour(qColorOf(model_.painting().secondaryColour()));
 }
 
 void HostWindow::showBrush() {
-    const auto& brush = model_.brush();
+    const auto& brush = model_.painting().brush();
     brushLabel_->setText(brush ? tr("Brush: %1 \u00d7 %2").arg(brush->width()).arg(brush->height())
                                : tr("Brush: none"));
 }
 
 void HostWindow::showProgress() {
-    const ProgressState& progress = model_.progress();
+    const ProgressState& progress = model_.progress().state();
     progressCaption_->setVisible(progress.open);
     progressBar_->setVisible(progress.open);
     progressCaption_->setText(progress.caption);
@@ -170,11 +174,11 @@ void HostWindow::showProgress() {
 
 void HostWindow::chooseDocument(int row) {
     if (row >= 0)
-        model_.selectDocument(row);
+        model_.documents().select(row);
 }
 
 void HostWindow::chooseFrame(int frame) {
-    model_.gotoFrame(frame);
+    model_.documents().gotoFrame(frame);
 }
 
 void HostWindow::togglePlayback() {
@@ -188,8 +192,9 @@ void HostWindow::togglePlayback() {
 }
 
 void HostWindow::stepPlayback() {
-    const int frames = model_.currentDocument().frameCount();
-    model_.gotoFrame((model_.currentFrameIndex() + 1) % frames);
+    OpenDocuments& documents = model_.documents();
+    const int frames = documents.currentDocument().frameCount();
+    documents.gotoFrame((documents.currentFrameIndex() + 1) % frames);
 }
 
 } // namespace tallowick

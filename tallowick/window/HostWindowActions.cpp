@@ -15,19 +15,19 @@ namespace tallowick {
 
 namespace {
 
-// Closes the model's progress display when a long command ends, also when
-// an error passes through.
+// Closes the progress display when a long command ends, also when an error
+// passes through.
 class ProgressScope {
 public:
-    ProgressScope(HostModel& model, const QString& caption) : model_(model) {
-        model_.openProgress(caption);
+    ProgressScope(ProgressDisplay& display, const QString& caption) : display_(display) {
+        display_.open(caption);
     }
-    ~ProgressScope() { model_.closeProgress(); }
+    ~ProgressScope() { display_.close(); }
     ProgressScope(const ProgressScope&) = delete;
     ProgressScope& operator=(const ProgressScope&) = delete;
 
 private:
-    HostModel& model_;
+    ProgressDisplay& display_;
 };
 
 constexpr int kStatusMessageMs = 4000;
@@ -70,9 +70,9 @@ void HostWindow::openPicture() {
 void HostWindow::openDocument(const QString& path) {
     try {
         const platform::HourglassGuard hourglass;
-        const ProgressScope progress(model_, tr("Opening %1...").arg(path));
-        model_.addDocument(loadAnimation(path, model_.memoryBudget(), [this](double percent) {
-            model_.setProgressPercent(percent);
+        const ProgressScope progress(model_.progress(), tr("Opening %1...").arg(path));
+        model_.documents().add(loadAnimation(path, model_.memoryBudget(), [this](double percent) {
+            model_.progress().setPercent(percent);
         }));
     } catch (const std::exception& error) {
         reportError(QString::fromStdString(error.what()));
@@ -84,7 +84,7 @@ void HostWindow::loadBrushPicture() {
     if (path.isEmpty())
         return;
     try {
-        model_.setBrush(loadBrush(path));
+        model_.painting().setBrush(loadBrush(path));
     } catch (const std::exception& error) {
         reportError(QString::fromStdString(error.what()));
     }
@@ -96,9 +96,9 @@ void HostWindow::saveAllDocuments() {
         return;
     try {
         const platform::HourglassGuard hourglass;
-        const ProgressScope progress(model_, tr("Saving documents..."));
-        saveDocuments(model_.documents(), folder,
-                      [this](double percent) { model_.setProgressPercent(percent); });
+        const ProgressScope progress(model_.progress(), tr("Saving documents..."));
+        saveDocuments(model_.documents().all(), folder,
+                      [this](double percent) { model_.progress().setPercent(percent); });
         statusBar()->showMessage(tr("Saved every document under %1").arg(folder), kStatusMessageMs);
     } catch (const std::exception& error) {
         reportError(QString::fromStdString(error.what()));
@@ -161,10 +161,10 @@ void HostWindow::startPluginOnPicture(const QString& program) {
 }
 
 void HostWindow::reapplyTheme() {
-    applyThemeToHeldWindows(windows_, model_);
-    statusBar()->showMessage(
-        tr("Theme sent to %n window(s)", nullptr, static_cast<int>(model_.heldWindows().size())),
-        kStatusMessageMs);
+    applyThemeToHeldWindows(windows_, model_.heldWindows());
+    statusBar()->showMessage(tr("Theme sent to %n window(s)", nullptr,
+                                static_cast<int>(model_.heldWindows().all().size())),
+                             kStatusMessageMs);
 }
 
 void HostWindow::reportError(const QString& text) {

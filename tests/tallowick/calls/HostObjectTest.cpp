@@ -61,11 +61,11 @@ TEST_F(HostObjectCalls, WrongCountsAndTypesNameTheArgument) {
 }
 
 TEST_F(HostObjectCalls, ColoursTakeNumbersFrom0To255AndRefuseOthersWhole) {
-    QSignalSpy changed(&model, &tallowick::HostModel::coloursChanged);
+    QSignalSpy changed(&model.painting(), &tallowick::PaintingTools::coloursChanged);
     call("tal_setPrimaryColor", {int16_t{1}, int32_t{2}, 254.5}); // 254.5 rounds to 254
     call("tal_setSecondaryColor", {int16_t{255}, int16_t{0}, 0.4});
-    EXPECT_EQ(model.primaryColour(), (Rgb{1, 2, 254}));
-    EXPECT_EQ(model.secondaryColour(), (Rgb{255, 0, 0}));
+    EXPECT_EQ(model.painting().primaryColour(), (Rgb{1, 2, 254}));
+    EXPECT_EQ(model.painting().secondaryColour(), (Rgb{255, 0, 0}));
     EXPECT_EQ(changed.count(), 2);
 
     EXPECT_EQ(errorOfCall("tal_setPrimaryColor", {int16_t{9}, int16_t{256}, int16_t{9}}),
@@ -76,7 +76,7 @@ TEST_F(HostObjectCalls, ColoursTakeNumbersFrom0To255AndRefuseOthersWhole) {
               "tal_setPrimaryColor: argument 1 (red): expected a number, got Boolean");
     EXPECT_EQ(errorOfCall("tal_setPrimaryColor", {int16_t{9}, int16_t{9}}),
               "tal_setPrimaryColor: expected 3 arguments, got 2");
-    EXPECT_EQ(model.primaryColour(), (Rgb{1, 2, 254}));
+    EXPECT_EQ(model.painting().primaryColour(), (Rgb{1, 2, 254}));
 }
 
 TEST_F(HostObjectCalls, BrushPlanesRepeatTheLastColumnAndRow) {
@@ -93,7 +93,7 @@ TEST_F(HostObjectCalls, BrushPlanesRepeatTheLastColumnAndRow) {
 }
 
 TEST_F(HostObjectCalls, WithoutABrushItsSizeIsZeroAndItsPlanesAreRefused) {
-    model.setBrush(std::nullopt);
+    model.painting().setBrush(std::nullopt);
     EXPECT_EQ(call("Tal_GetBrushWidth"), Variant(int32_t{0}));
     EXPECT_EQ(call("Tal_GetBrushHeight"), Variant(int32_t{0}));
     for (const char* getter : {"Tal_GetbrushABuffer", "tal_GetbrushRBuffer", "tal_GetbrushGBuffer",
@@ -106,8 +106,8 @@ TEST_F(HostObjectCalls, SendFormObjectHoldsTheWindowAndAsksItToTakeTheTheme) {
     const host::ObjectRef window{QStringLiteral(":1.42"), QStringLiteral("/Form1")};
     call("Tal_SendFormObject", {window, int16_t{0}});
     call("tal_sendformobject", {window, int16_t{0}});
-    ASSERT_EQ(model.heldWindows().size(), 1u);
-    EXPECT_EQ(model.heldWindows()[0], window);
+    ASSERT_EQ(model.heldWindows().all().size(), 1u);
+    EXPECT_EQ(model.heldWindows().all()[0], window);
     ASSERT_EQ(caller.calls.size(), 2u);
     EXPECT_EQ(caller.calls[0].window, window);
     EXPECT_EQ(caller.calls[0].method, "PrefsCallback");
@@ -119,25 +119,25 @@ TEST_F(HostObjectCalls, SendFormObjectHoldsTheWindowAndAsksItToTakeTheTheme) {
               "Tal_SendFormObject: argument 2 (mode): expected 0, got 1");
 
     const host::ObjectRef other{QStringLiteral(":1.43"), QStringLiteral("/CLOptions")};
-    model.holdWindow(other);
+    model.heldWindows().hold(other);
     caller.calls.clear();
-    tallowick::applyThemeToHeldWindows(caller, model);
+    tallowick::applyThemeToHeldWindows(caller, model.heldWindows());
     ASSERT_EQ(caller.calls.size(), 2u);
     EXPECT_EQ(caller.calls[1].window, other);
     EXPECT_EQ(caller.calls[1].args, std::vector<Variant>{other});
 }
 
 TEST_F(HostObjectCalls, ProgressOpensTakesPercentagesAndCloses) {
-    QSignalSpy changed(&model, &tallowick::HostModel::progressChanged);
+    QSignalSpy changed(&model.progress(), &tallowick::ProgressDisplay::progressChanged);
     call("tal_StatusOpen", {QStringLiteral("Retrieving frames...")});
     call("tal_Status", {int16_t{0}});
     call("tal_Status", {37.5});
-    EXPECT_EQ(model.progress(),
+    EXPECT_EQ(model.progress().state(),
               (tallowick::ProgressState{true, QStringLiteral("Retrieving frames..."), 37.5}));
     EXPECT_EQ(errorOfCall("tal_Status", {int32_t{101}}),
               "tal_Status: a progress of 101 percent is not allowed; it must be 0 to 100");
     call("tal_StatusClose");
-    EXPECT_FALSE(model.progress().open);
+    EXPECT_FALSE(model.progress().state().open);
     EXPECT_EQ(changed.count(), 4);
 }
 
@@ -145,17 +145,17 @@ TEST_F(HostObjectCalls, MarqueeCountsPixelsWithAlphaAndAlphaSwitchesOn) {
     // Frame 0's alpha is 1 + 180 + 10y + x, all above 0: 6 pixels. A plane
     // zero in its first row leaves the 3 of row 1.
     call("Tal_Initmarquee");
-    EXPECT_EQ(model.marqueePixelCount(), 6);
+    EXPECT_EQ(model.display().marqueePixelCount(), 6);
     ByteArray alpha = ByteArray::plane(4, 3);
     alpha.at(0, 1) = alpha.at(1, 1) = alpha.at(2, 1) = 9;
     call("Tal_SetaBuffer", {alpha});
     call("Tal_Initmarquee");
-    EXPECT_EQ(model.marqueePixelCount(), 3);
+    EXPECT_EQ(model.display().marqueePixelCount(), 3);
 
-    QSignalSpy redraw(&model, &tallowick::HostModel::imageChanged);
-    EXPECT_FALSE(model.alphaOn());
+    QSignalSpy redraw(&model.display(), &tallowick::ImageDisplay::imageChanged);
+    EXPECT_FALSE(model.display().alphaOn());
     call("tal_alphaon");
-    EXPECT_TRUE(model.alphaOn());
+    EXPECT_TRUE(model.display().alphaOn());
     call("tal_Refresh");
     EXPECT_EQ(redraw.count(), 2);
 }

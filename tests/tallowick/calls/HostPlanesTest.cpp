@@ -128,9 +128,9 @@ TEST_F(HostPlanes, SetRefusesWhatDoesNotCoverTheImageAndChangesNothing) {
 
 TEST_F(HostPlanes, FrameCallsRoundHalfToEvenAndRefuseFramesOutsideTheDocument) {
     call("Tal_GotoFrameAdv", {0.5, int16_t{3}}); // 0.5 rounds to 0
-    EXPECT_EQ(model.currentFrameIndex(), 0);
+    EXPECT_EQ(model.documents().currentFrameIndex(), 0);
     call("Tal_GotoFrame", {int32_t{1}});
-    EXPECT_EQ(model.currentFrameIndex(), 1);
+    EXPECT_EQ(model.documents().currentFrameIndex(), 1);
     EXPECT_EQ(errorOf([&] { call("Tal_GotoFrame", {1.5}); }), // 1.5 rounds to 2
               "Tal_GotoFrame: frame 2 is out of range; the current document has frames 0 to 1");
     EXPECT_NE(errorOf([&] {
@@ -141,15 +141,15 @@ TEST_F(HostPlanes, FrameCallsRoundHalfToEvenAndRefuseFramesOutsideTheDocument) {
                   call("Tal_GotoFrameAdv", {int32_t{0}, int16_t{4}});
               }),
               "Tal_GotoFrameAdv: argument 2 (mode): expected 3, got 4");
-    EXPECT_EQ(model.currentFrameIndex(), 1);
+    EXPECT_EQ(model.documents().currentFrameIndex(), 1);
 }
 
 TEST_F(HostPlanes, CreateAnimAdvAndNewBufferOpenWhiteDocumentsAndKeepTheEarlierOnes) {
     call("Tal_GotoFrame", {int16_t{1}});
     call("tal_CreateAnimAdv", {int32_t{3}, int16_t{2}});
-    EXPECT_EQ(model.documents().size(), 2u);
-    EXPECT_EQ(model.currentDocumentIndex(), 1);
-    EXPECT_EQ(model.currentFrameIndex(), 0);
+    EXPECT_EQ(model.documents().all().size(), 2u);
+    EXPECT_EQ(model.documents().currentDocumentIndex(), 1);
+    EXPECT_EQ(model.documents().currentFrameIndex(), 0);
     EXPECT_EQ(call("tal_GetTotalFrames"), Variant(int32_t{3}));
     EXPECT_EQ(call("Tal_BufferWidth"), Variant(int32_t{3}));
     EXPECT_EQ(call("Tal_BufferHeight"), Variant(int32_t{2}));
@@ -158,7 +158,7 @@ TEST_F(HostPlanes, CreateAnimAdvAndNewBufferOpenWhiteDocumentsAndKeepTheEarlierO
         EXPECT_TRUE(allWhite(plane(c), 4, 3)) << "channel " << c;
 
     call("Tal_NewBuffer", {int16_t{5}, int16_t{4}});
-    EXPECT_EQ(model.documents().size(), 3u);
+    EXPECT_EQ(model.documents().all().size(), 3u);
     EXPECT_EQ(call("Tal_BufferWidth"), Variant(int32_t{5}));
     EXPECT_EQ(call("Tal_BufferHeight"), Variant(int32_t{4}));
     EXPECT_EQ(call("tal_GetTotalFrames"), Variant(int32_t{1}));
@@ -166,7 +166,7 @@ TEST_F(HostPlanes, CreateAnimAdvAndNewBufferOpenWhiteDocumentsAndKeepTheEarlierO
         EXPECT_TRUE(allWhite(plane(c), 6, 5)) << "channel " << c;
 
     // The first document is still there, unchanged.
-    model.selectDocument(0);
+    model.documents().select(0);
     for (int c = 0; c < 4; ++c)
         expectTinyPlane(c, 0);
 }
@@ -185,7 +185,7 @@ TEST_F(HostPlanes, NewDocumentsOfNoFramesOrNoPixelsAreRefused) {
                   call("Tal_NewBuffer", {int32_t{2000000000}, int32_t{2000000000}});
               }).find("more than the"),
               std::string::npos);
-    EXPECT_EQ(model.documents().size(), 1u);
+    EXPECT_EQ(model.documents().all().size(), 1u);
 }
 
 TEST_F(HostPlanes, UndoRestoresAllFourPlanesOfTheSnapshotFrame) {
@@ -196,16 +196,16 @@ TEST_F(HostPlanes, UndoRestoresAllFourPlanesOfTheSnapshotFrame) {
     call("Tal_GotoFrame", {int16_t{0}});
 
     ASSERT_TRUE(model.undo());
-    EXPECT_EQ(model.currentFrameIndex(), 1);
+    EXPECT_EQ(model.documents().currentFrameIndex(), 1);
     for (int c = 0; c < 4; ++c)
         expectTinyPlane(c, 1);
     EXPECT_FALSE(model.undo());
 }
 
 TEST_F(HostPlanes, UndoHistoryKeepsOnlyTheNewestSnapshots) {
-    for (std::size_t i = 0; i < tallowick::HostModel::kUndoLimit + 3; ++i)
+    for (std::size_t i = 0; i < tallowick::UndoHistory::kLimit + 3; ++i)
         call("Tal_SaveUndo");
-    EXPECT_EQ(model.undoDepth(), tallowick::HostModel::kUndoLimit);
+    EXPECT_EQ(model.undoDepth(), tallowick::UndoHistory::kLimit);
 }
 
 } // namespace

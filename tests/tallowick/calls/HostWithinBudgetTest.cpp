@@ -69,7 +69,7 @@ TEST_F(HostWithinBudget, DocumentsThatEachFitAreRefusedOnceTogetherTheyWouldNot)
               "60 bytes left of the memory budget of 396 bytes (336 bytes in use)");
 
     // Nothing was made of the refused requests, and the host goes on serving.
-    EXPECT_EQ(model->documents().size(), 3u);
+    EXPECT_EQ(model->documents().all().size(), 3u);
     EXPECT_EQ(inUse(), kTinyDocument + 2 * kFiveByFour);
     EXPECT_EQ(call("tal_GetTotalFrames"), Variant(int32_t{1}));
     EXPECT_EQ(call("Tal_BufferWidth"), Variant(int32_t{5}));
@@ -116,7 +116,7 @@ TEST_F(HostWithinBudget, ALargerSnapshotOrANewDocumentDropsAsManySnapshotsAsItNe
     // A new document is work the host does not refuse while snapshots,
     // which it may drop, hold the room.
     call("Tal_NewBuffer", {int16_t{5}, int16_t{4}});
-    EXPECT_EQ(model->documents().size(), 3u);
+    EXPECT_EQ(model->documents().all().size(), 3u);
     EXPECT_EQ(model->undoDepth(), 0u);
     EXPECT_EQ(inUse(), kTinyDocument + 2 * kFiveByFour);
     EXPECT_EQ(model->memoryBudget().droppable(), 0u);
@@ -139,10 +139,10 @@ TEST_F(HostWithinBudget, ASnapshotThatCannotFitEvenAloneIsRefusedAndTheHistoryKe
     EXPECT_EQ(model->undoDepth(), 1u);
 
     // The older snapshot still undoes its change.
-    model->selectDocument(0);
+    model->documents().select(0);
     paintRed(2);
     ASSERT_TRUE(model->undo());
-    EXPECT_EQ(model->currentDocumentIndex(), 0);
+    EXPECT_EQ(model->documents().currentDocumentIndex(), 0);
     EXPECT_TRUE(redIs(1));
 }
 

@@ -34,7 +34,7 @@ protected:
     int32_t numberFrom(const QString& program, const QString& method) {
         return std::get<int32_t>(callFrom(program, method));
     }
-    FramePosition windowPosition() const { return model.currentPosition(); }
+    FramePosition windowPosition() const { return model.documents().currentPosition(); }
 
     tests::RecordingCaller caller;
     tallowick::HostModel model{tests::tinyDocument(), std::nullopt,
@@ -77,7 +77,8 @@ TEST_F(ProgramPositions, TheWindowFollowsTheLatestGotoOrWriteOfAnyProgram) {
     // the second program's frame 0 is untouched.
     callFrom(kFirst, "Tal_SetRBuffer", {tests::patternPlane(3, 2, 40)});
     EXPECT_EQ(windowPosition(), (FramePosition{0, 1}));
-    EXPECT_EQ(model.currentFrame().plane(tallowick::Channel::Red).at(2, 1), (40 + 14 + 13) % 256);
+    EXPECT_EQ(model.documents().currentFrame().plane(tallowick::Channel::Red).at(2, 1),
+              (40 + 14 + 13) % 256);
     expectRedOfFrame(redPlaneOf(kSecond), 0);
     // A goto to where a program already is still brings the window back.
     gotoFrom(kSecond, 0);
@@ -87,10 +88,10 @@ TEST_F(ProgramPositions, TheWindowFollowsTheLatestGotoOrWriteOfAnyProgram) {
 }
 
 TEST_F(ProgramPositions, AProgramStartsWhereTheWindowIsAtItsFirstCall) {
-    model.gotoFrame(1);
+    model.documents().gotoFrame(1);
     expectRedOfFrame(redPlaneOf(kFirst), 1);
     // Once started, the window's own moves leave it where it is.
-    model.gotoFrame(0);
+    model.documents().gotoFrame(0);
     expectRedOfFrame(redPlaneOf(kFirst), 1);
     expectRedOfFrame(redPlaneOf(kSecond), 0);
 }
@@ -124,16 +125,16 @@ TEST_F(ProgramPositions, SnapshotsAndTheMarqueeTakeTheCallersFrame) {
     callFrom(kFirst, "Tal_SaveUndo");
     callFrom(kFirst, "Tal_SetaBuffer", {alpha});
     callFrom(kSecond, "Tal_Initmarquee");
-    EXPECT_EQ(model.marqueePixelCount(), 6);
+    EXPECT_EQ(model.display().marqueePixelCount(), 6);
     callFrom(kFirst, "Tal_Initmarquee");
-    EXPECT_EQ(model.marqueePixelCount(), 3);
+    EXPECT_EQ(model.display().marqueePixelCount(), 3);
 
     // The snapshot was of the first program's frame 1: undo restores it and
     // shows it, though the second program moved the window away.
     gotoFrom(kSecond, 0);
     ASSERT_TRUE(model.undo());
     EXPECT_EQ(windowPosition(), (FramePosition{0, 1}));
-    EXPECT_EQ(model.currentFrame().plane(tallowick::Channel::Alpha).at(0, 0),
+    EXPECT_EQ(model.documents().currentFrame().plane(tallowick::Channel::Alpha).at(0, 0),
               tinySample(3, 1, 0, 0));
 }
 
@@ -156,7 +157,7 @@ TEST_F(ProgramPositions, AProgramThatLeftIsForgottenWithItsWindows) {
     host.programLeft(kFirst);
     EXPECT_FALSE(host.callers().knows(kFirst));
     EXPECT_TRUE(host.callers().knows(kSecond));
-    EXPECT_EQ(model.heldWindows(), std::vector<host::ObjectRef>{secondWindow});
+    EXPECT_EQ(model.heldWindows().all(), std::vector<host::ObjectRef>{secondWindow});
     expectRedOfFrame(redPlaneOf(kSecond), 1);
 
     // However many programs come and go, nothing of them stays behind.
@@ -168,7 +169,7 @@ TEST_F(ProgramPositions, AProgramThatLeftIsForgottenWithItsWindows) {
         host.programLeft(program);
     }
     EXPECT_EQ(host.callers().size(), 1u);
-    EXPECT_EQ(model.heldWindows().size(), 1u);
+    EXPECT_EQ(model.heldWindows().all().size(), 1u);
 }
 
 } // namespace

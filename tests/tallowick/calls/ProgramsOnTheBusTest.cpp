@@ -13,6 +13,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 #include <memory>
+#include <type_traits>
 
 namespace {
 
@@ -41,7 +42,7 @@ protected:
 
     // Reads what the host keeps on the thread that serves it.
     template <typename Read> auto onHost(Read read) {
-        decltype(read()) result{};
+        std::decay_t<decltype(read())> result{};
         server.run([&] { result = read(); });
         return result;
     }
@@ -91,7 +92,7 @@ TEST_F(ProgramsOnTheBus, InterleavedRetrievalsGetEachProgramItsOwnFrames) {
         EXPECT_EQ(red(*second), frame1);
     }
     // The window shows the latest goto, the first program's.
-    EXPECT_EQ(onHost([&] { return model.currentFrameIndex(); }), 0);
+    EXPECT_EQ(onHost([&] { return model.documents().currentFrameIndex(); }), 0);
 }
 
 TEST_F(ProgramsOnTheBus, AProgramsCreationIsNotAnothersCurrentDocument) {
@@ -99,7 +100,7 @@ TEST_F(ProgramsOnTheBus, AProgramsCreationIsNotAnothersCurrentDocument) {
     first->Invoke("tal_CreateAnimAdv", {int32_t{3}, int16_t{2}});
     EXPECT_EQ(std::get<int32_t>(first->Invoke("tal_GetTotalFrames")), 3);
     EXPECT_EQ(std::get<int32_t>(second->Invoke("tal_GetTotalFrames")), 2);
-    EXPECT_EQ(onHost([&] { return model.currentDocumentIndex(); }), 1);
+    EXPECT_EQ(onHost([&] { return model.documents().currentDocumentIndex(); }), 1);
 }
 
 TEST_F(ProgramsOnTheBus, AProgramThatLeavesTheBusIsForgottenWithItsWindows) {
@@ -115,7 +116,7 @@ TEST_F(ProgramsOnTheBus, AProgramThatLeavesTheBusIsForgottenWithItsWindows) {
     bus.disconnect("first");
     ASSERT_TRUE(forgotten(firstName));
     EXPECT_TRUE(onHost([&] { return hostObject.callers().knows(secondName); }));
-    const auto held = onHost([&] { return model.heldWindows(); });
+    const auto held = onHost([&] { return model.heldWindows().all(); });
     ASSERT_EQ(held.size(), 1u);
     EXPECT_EQ(held[0].service, secondName);
 }

@@ -30,9 +30,9 @@ TEST(HostStartup, TheCommandLineChoosesDocumentBrushAndWallpaper) {
     options.brush = tallowick::BrushSource::None;
     options.wallpaperPath = picture;
     const auto model = tallowick::createHostModel(options, QStringLiteral("/app"));
-    EXPECT_EQ(model->currentDocument().width(), 5);
-    EXPECT_EQ(model->currentDocument().frameCount(), 1);
-    EXPECT_FALSE(model->brush());
+    EXPECT_EQ(model->documents().currentDocument().width(), 5);
+    EXPECT_EQ(model->documents().currentDocument().frameCount(), 1);
+    EXPECT_FALSE(model->painting().brush());
     EXPECT_EQ(model->wallpaperFileName(), picture);
     EXPECT_EQ(model->appDir(), "/app");
 

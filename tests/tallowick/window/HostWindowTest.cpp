@@ -46,19 +46,19 @@ TEST_F(HostWindowView, ListsDocumentsAndFollowsTheCurrentOne) {
     ASSERT_EQ(list->count(), 1);
     EXPECT_TRUE(list->item(0)->text().startsWith("tiny"));
 
-    model.createStill(2, 2);
+    model.documents().createStill(2, 2);
     ASSERT_EQ(list->count(), 2);
     EXPECT_EQ(list->currentRow(), 1);
-    EXPECT_TRUE(viewShows(tallowick::renderFrame(model.currentFrame(), false)));
+    EXPECT_TRUE(viewShows(tallowick::renderFrame(model.documents().currentFrame(), false)));
 
     list->setCurrentRow(0); // the user picks the first document
-    EXPECT_EQ(model.currentDocumentIndex(), 0);
+    EXPECT_EQ(model.documents().currentDocumentIndex(), 0);
 }
 
 TEST_F(HostWindowView, LongDocumentNamesLoseTheirMiddleAndShowWholeAsToolTips) {
     auto* list = child<QListWidget>("documentList");
     EXPECT_EQ(list->textElideMode(), Qt::ElideMiddle);
-    model.createStill(3, 2);
+    model.documents().createStill(3, 2);
     ASSERT_EQ(list->count(), 2);
     for (int row = 0; row < list->count(); ++row) {
         const QListWidgetItem* item = list->item(row);
@@ -73,20 +73,20 @@ TEST_F(HostWindowView, LongDocumentNamesLoseTheirMiddleAndShowWholeAsToolTips) {
 TEST_F(HostWindowView, SliderAndViewFollowTheCurrentFrame) {
     auto* slider = child<QSlider>("frameSlider");
     EXPECT_EQ(slider->maximum(), 1);
-    model.gotoFrame(1);
+    model.documents().gotoFrame(1);
     EXPECT_EQ(slider->value(), 1);
-    EXPECT_TRUE(viewShows(tallowick::renderFrame(model.documents()[0].frame(1), false)));
+    EXPECT_TRUE(viewShows(tallowick::renderFrame(model.documents().all()[0].frame(1), false)));
 
     slider->setValue(0); // the user drags back
-    EXPECT_EQ(model.currentFrameIndex(), 0);
+    EXPECT_EQ(model.documents().currentFrameIndex(), 0);
 }
 
 TEST_F(HostWindowView, ShowsTheFrameOverTheCheckerboardOnceAlphaIsSwitchedOn) {
-    const QImage plain = tallowick::renderFrame(model.currentFrame(), false);
-    const QImage overCheckerboard = tallowick::renderFrame(model.currentFrame(), true);
+    const QImage plain = tallowick::renderFrame(model.documents().currentFrame(), false);
+    const QImage overCheckerboard = tallowick::renderFrame(model.documents().currentFrame(), true);
     ASSERT_NE(plain, overCheckerboard) << "the tiny frames should be partly transparent";
     EXPECT_TRUE(viewShows(plain));
-    model.switchAlphaOn();
+    model.display().switchAlphaOn();
     EXPECT_TRUE(viewShows(overCheckerboard));
 }
 
@@ -94,11 +94,11 @@ TEST_F(HostWindowView, ProgressShowsOnlyWhileOpen) {
     window.show();
     auto* bar = child<QProgressBar>("progressBar");
     EXPECT_FALSE(bar->isVisible());
-    model.openProgress("Developing...");
-    model.setProgressPercent(42.9);
+    model.progress().open("Developing...");
+    model.progress().setPercent(42.9);
     EXPECT_TRUE(bar->isVisible());
     EXPECT_EQ(bar->value(), 42);
-    model.closeProgress();
+    model.progress().close();
     EXPECT_FALSE(bar->isVisible());
 }
 
