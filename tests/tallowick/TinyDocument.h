@@ -1,12 +1,9 @@
 #pragma once
 
-#include "automation/AutomationObject.h"
-#include "tallowick/Document.h"
-#include "tallowick/WindowCaller.h"
+#include "automation/ByteArray.h"
+#include "tallowick/documents/Document.h"
 
 #include <cstdint>
-#include <string>
-#include <vector>
 
 namespace tests {
 
@@ -22,29 +19,5 @@ tallowick::Document tinyDocument();
 // A plane of `width` x `height` samples with lower bounds 0, sample (x, y)
 // being (seed + 7x + 13y) mod 256.
 host::ByteArray patternPlane(int32_t width, int32_t height, int seed);
-
-// The text of the HostCallError that `call` throws, or "no error".
-template <typename Call> std::string errorOf(Call&& call) {
-    try {
-        call();
-    } catch (const host::HostCallError& error) {
-        return error.what();
-    }
-    return "no error";
-}
-
-class RecordingCaller : public tallowick::WindowCaller {
-public:
-    struct Call {
-        host::ObjectRef window;
-        QString method;
-        std::vector<host::Variant> args;
-    };
-    void callLater(const host::ObjectRef& window, const QString& method,
-                   std::vector<host::Variant> args) override {
-        calls.push_back({window, method, std::move(args)});
-    }
-    std::vector<Call> calls;
-};
 
 } // namespace tests

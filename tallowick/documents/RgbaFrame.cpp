@@ -1,0 +1,183 @@
+#include "tallowick/documents/RgbaFrame.h"
+
+#include "automation/PlaneShape.h"
+#include "platform/Memory.h"
+
+#include <cstring>
+#include <limits>
+
+namespace tallowick {
+
+QString channelName(Channel channel) {
+    switch (channel) {
+    case Channel::Red:
+        return QStringLiteral("red");
+    case Channel::Green:
+        return QStringLiteral("green");
+    case Channel::Blue:
+        return QStringLiteral("blue");
+    case Channel::Alpha:
+        return QStringLiteral("alpha");
+    }
+    return QStringLiteral("unknown");
+}
+
+namespace {
+
+// The plane of a W x H frame has W + 1 columns, so W must leave room for the
+// extra one within the 32-bit bounds.
+void checkFrameSize(int32_t width, int32_t height) {
+    constexpr int32_t limit = std::numeric_limits<int32_t>::max() - 1;
+    if (width < 1 || height < 1 || width > limit || height > limit)
+        throw FrameError(QStringLiteral("A frame of %1 x %2 pixels cannot be held: width and "
+                                        "height must be 1 to %3")
+                             .arg(width)
+                             .arg(height)
+                             .arg(limit)
+                             .toStdString());
+}
+
+} // namespace
+
+RgbaFrame::RgbaFrame(int32_t width, int32_t height, Rgba fill) : width_(width), height_(height) {
+    checkFrameSize(width, height);
+    const uint8_t values[] = {fill.red, fill.green, fill.blue, fill.alpha};
+    // Filled once with the colour, not zero-filled first, and the pages
+    // populated in one call rather than a fault each: creating an animation
+    // is mostly the cost of its fresh memory.
+    for (std::size_t c = 0; c < planes_.size(); ++c)
+        planes_[c] =
+            host::ByteArray::filledBy({{0, width + 1}, {0, height + 1}},
+                                      [value = values[c]](uint8_t* bytes, std::size_t size) {
+                                          platform::populateFreshMemory(bytes, size);
+                                          std::memset(bytes, value, size);
+                                      });
+}
+
+RgbaFrame RgbaFrame::fromImage(const QImage& image) {
+    if (image.isNull())
+        throw FrameError("A null picture cannot become a frame");
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    RgbaFrame frame(rgba.width(), rgba.height(), Rgba{});
+    const std::size_t stride = frame.stride();
+    uint8_t* planes[4];
+    for (std::size_t c = 0; c < 4; ++c)
+        planes[c] = frame.planes_[c].data();
+    for (int32_t y = 0; y < frame.height_; ++y) {
+        const uchar* pixel = rgba.constScanLine(y);
+        const std::size_t row = static_cast<std::size_t>(y) * stride;
+        uint8_t* red = planes[0] + row;
+        uint8_t* green = planes[1] + row;
+        uint8_t* blue = planes[2] + row;
+        uint8_t* alpha = planes[3] + row;
+        for (int32_t x = 0; x < frame.width_; ++x, pixel += 4) {
+            red[x] = pixel[0];
+            green[x] = pixel[1];
+            blue[x] = pixel[2];
+            alpha[x] = pixel[3];
+        }
+    }
+    frame.refreshMargins();
+    return frame;
+}
+
+QImage RgbaFrame::toImage() const {
+    QImage image(width_, height_, QImage::Format_RGBA8888);
+    if (image.isNull())
+        throw FrameError(QStringLiteral("A picture of %1 x %2 pixels cannot be allocated")
+                             .arg(width_)
+                             .arg(height_)
+                             .toStdString());
+    const std::size_t stride = this->stride();
+    for (int32_t y = 0; y < height_; ++y) {
+        const std::size_t row = static_cast<std::size_t>(y) * stride;
+        const uint8_t* red = planes_[0].data() + row;
+        const uint8_t* green = planes_[1].data() + row;
+        const uint8_t* blue = planes_[2].data() + row;
+        const uint8_t* alpha = planes_[3].data() + row;
+        uchar* pixel = image.scanLine(y);
+        for (int32_t x = 0; x < width_; ++x, pixel += 4) {
+            pixel[0] = red[x];
+            pixel[1] = green[x];
+            pixel[2] = blue[x];
+            pixel[3] = alpha[x];
+        }
+    }
+    return image;
+}
+
+const host::ByteArray& RgbaFrame::plane(Channel channel) const {
+    return planes_[static_cast<std::size_t>(channel)];
+}
+
+host::ByteArray& RgbaFrame::planeOf(Channel channel) {
+    return planes_[static_cast<std::size_t>(channel)];
+}
+
+uint8_t* RgbaFrame::samples(Channel channel) {
+    return planeOf(channel).data();
+}
+
+const uint8_t* RgbaFrame::samples(Channel channel) const {
+    return plane(channel).data();
+}
+
+void RgbaFrame::replacePlane(Channel channel, const host::ByteArray& source) {
+    if (!host::planeCovers(source, width_, height_))
+        throw FrameError(QStringLiteral("the %1 plane must be a two-dimensional byte array with "
+                                        "lower bounds 0 of at least %2 x %3 samples (0 To %4, 0 "
+                                        "To %5); got one with bounds %6")
+                             .arg(channelName(channel))
+                             .arg(width_)
+                             .arg(height_)
+                             .arg(width_ - 1)
+                             .arg(height_ - 1)
+                             .arg(source.boundsText())
+                             .toStdString());
+    // A larger plane is no use to the frame, and taking one would let a caller
+    // make the host read any amount of memory.
+    if (source.size() > largestPlaneTaken())
+        throw FrameError(QStringLiteral("the %1 plane may hold at most %2 samples (0 To %3, 0 To "
+                                        "%4); got %5 with bounds %6")
+                             .arg(channelName(channel))
+                             .arg(largestPlaneTaken())
+                             .arg(width_)
+                             .arg(height_)
+                             .arg(source.size())
+                             .arg(source.boundsText())
+                             .toStdString());
+    host::ByteArray& target = planeOf(channel);
+    const std::size_t targetStride = stride();
+    const std::size_t sourceStride = static_cast<std::size_t>(source.count(0));
+    const std::size_t rowBytes = static_cast<std::size_t>(width_);
+    const std::size_t rows = static_cast<std::size_t>(height_);
+    if (sourceStride == targetStride) {
+        // The usual case, a plane of the host's own layout: rows 0..H-1 are
+        // one block. Its extra column is rewritten by the margin refresh.
+        std::memcpy(target.data(), source.data(), targetStride * rows);
+    } else {
+        uint8_t* to = target.data();
+        const uint8_t* from = source.data();
+        for (std::size_t y = 0; y < rows; ++y, to += targetStride, from += sourceStride)
+            std::memcpy(to, from, rowBytes);
+    }
+    refreshMarginsOf(target);
+}
+
+void RgbaFrame::refreshMargins() {
+    for (host::ByteArray& plane : planes_)
+        refreshMarginsOf(plane);
+}
+
+void RgbaFrame::refreshMarginsOf(host::ByteArray& plane) {
+    const std::size_t stride = this->stride();
+    const std::size_t lastColumn = static_cast<std::size_t>(width_);
+    const std::size_t rows = static_cast<std::size_t>(height_);
+    uint8_t* row = plane.data();
+    for (std::size_t y = 0; y < rows; ++y, row += stride)
+        row[lastColumn] = row[lastColumn - 1];
+    // `row` is now the extra row; the row above it is complete.
+    std::memcpy(row, row - stride, stride);
+}
+
+} // namespace tallowick

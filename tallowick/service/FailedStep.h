@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <cstdio>
+#include <stdexcept>
+#include <utility>
+
+namespace tallowick {
+
+// Start-up failures: a bad option, a picture that cannot be read, a plug-in
+// that is not there.
+inline constexpr int kStartFailure = 2;
+// The host could not serve: no session bus, or another host owns the name;
+// or it lost the bus, or could not save what it was asked to.
+inline constexpr int kServiceFailure = 1;
+
+// A step of the host's run that failed: what standard error is told, and the
+// status the host ends with.
+class FailedStep : public std::runtime_error {
+public:
+    FailedStep(int status, QString message)
+        : std::runtime_error(message.toStdString()), status_(status), message_(std::move(message)) {
+    }
+
+    int status() const { return status_; }
+    const QString& message() const { return message_; }
+
+private:
+    int status_;
+    QString message_;
+};
+
+// Runs `step`, turning the `Error` it may end in into a FailedStep of
+// `status` that tells `prefix` and the error's text.
+template <typename Error, typename Step>
+auto failsWith(int status, Step&& step, const QString& prefix = {}) -> decltype(step()) {
+    try {
+        return step();
+    } catch (const FailedStep&) {
+        throw;
+    } catch (const Error& error) {
+        throw FailedStep(status, prefix + QString::fromLocal8Bit(error.what()));
+    }
+}
+
+// Tells standard error, as the host.
+inline void report(const QString& text) {
+    std::fprintf(stderr, "tallowick: %s\n", qPrintable(text));
+}
+
+} // namespace tallowick
