@@ -60,7 +60,8 @@ struct Views {
 Views* views = nullptr;
 
 void BM_PaintOneSlot(benchmark::State& state) {
-    cinderloom::renderFilmSlots(views->canvas, views->store, views->film, views->geometry, 0, -1);
+    cinderloom::renderFilmSlots(views->canvas, views->store, views->film, views->geometry, 0,
+                                std::nullopt);
     int32_t slot = 0;
     for (auto _ : state) {
         // The slots in sight of a 729-pixel view with 103-pixel cells: 0..7.
@@ -75,7 +76,7 @@ BENCHMARK(BM_PaintOneSlot)->Unit(benchmark::kMicrosecond);
 void BM_RedrawWholeFilm(benchmark::State& state) {
     for (auto _ : state) {
         cinderloom::renderFilmSlots(views->canvas, views->store, views->film, views->geometry, 0,
-                                    -1);
+                                    std::nullopt);
         views->show(views->filmView, views->canvas);
     }
 }

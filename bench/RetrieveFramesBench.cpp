@@ -35,7 +35,7 @@ BENCHMARK(BM_RetrieveFrames)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_RetrieveFramesIntoFreshStore(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
-        module->cells = cinderloom::CellStore();
+        module->cells().releaseStore();
         state.ResumeTiming();
         module->RetrieveFrames();
     }

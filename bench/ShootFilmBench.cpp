@@ -107,9 +107,9 @@ int main(int argc, char** argv) {
     shooting.startUp([&] { return host::connectToHost(runningHost.pluginConnection()); });
     shooting.optionsDialog()->Text1->setText(QString::number(kFilmLength));
     shooting.optionsDialog()->Command1->click();
-    if (shooting.width != kImageWidth || shooting.height != kImageHeight ||
-        shooting.cellCount != kCells || !shooting.mainWindow() ||
-        shooting.filmLength != kFilmLength) {
+    const cinderloom::FrameSizes& sizes = shooting.cells().sizes();
+    if (sizes.width != kImageWidth || sizes.height != kImageHeight || sizes.count != kCells ||
+        !shooting.mainWindow() || shooting.film().length() != kFilmLength) {
         std::fprintf(stderr,
                      "The set-up did not retrieve %d cells of %d x %d pixels and open the "
                      "main window with a film of %d slots.\n",
@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     for (int32_t slot = 0; slot < kFilmLength; ++slot)
-        shooting.film[static_cast<std::size_t>(slot)] = static_cast<int16_t>(slot % kCells);
+        shooting.film().set(slot, static_cast<int16_t>(slot % kCells));
     module = &shooting;
 
     return bench::runSelectedBenchmarks();

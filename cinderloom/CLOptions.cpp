@@ -1,6 +1,6 @@
 #include "cinderloom/CLOptions.h"
 
-#include "cinderloom/Module1.h"
+#include "cinderloom/Film.h"
 #include "platform/FatalError.h"
 #include "platform/MessageBox.h"
 #include "platform/TextToNumber.h"
@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 namespace cinderloom {
 namespace {
@@ -26,12 +27,16 @@ void refuse(const QString& reason) {
                              platform::MessageBoxIcon::Information);
 }
 
+void refuseForMemory(int32_t filmLength) {
+    refuse(QStringLiteral("There is not enough memory for a film of %1 frames.").arg(filmLength));
+}
+
 } // namespace
 
-CLOptions::CLOptions(Module1& module, QWidget* parent)
+CLOptions::CLOptions(Film& film, std::function<void()> filmMade, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      module_(module) {
+      film_(film), filmMade_(std::move(filmMade)), automation_(*this, operations()) {
     setWindowTitle(QStringLiteral("Cinderloom options..."));
     setFont(plugin::designFont());
     setFixedSize(plugin::twipsToPixels(5175), plugin::twipsToPixels(2040));
@@ -48,17 +53,16 @@ CLOptions::CLOptions(Module1& module, QWidget* parent)
     connect(Command1, &QPushButton::clicked, this, &CLOptions::Command1_Click);
 }
 
-host::Variant CLOptions::Invoke(const QString& method, const std::vector<host::Variant>&) {
-    throw host::UnknownOperationError(
-        method, QStringLiteral("the options dialog has no operation of that name"));
+const host::ServedObject<CLOptions>::Table& CLOptions::operations() {
+    static const host::ServedObject<CLOptions>::Table table{};
+    return table;
 }
 
 void CLOptions::Command1_Click() {
     platform::runOrEnd(QStringLiteral("Command1_Click"), [this] {
         if (!acceptFilmLength(platform::textToNumber(Text1->text())))
             return;
-        module_.showMainWindow();
-        module_.retireOptionsDialog();
+        filmMade_();
     });
 }
 
@@ -68,20 +72,18 @@ bool CLOptions::acceptFilmLength(double typed) {
         refuse(QStringLiteral("The number of frames must be at least 1."));
         return false;
     }
-    if (length > kMaxFilmLength) {
-        refuse(QStringLiteral("The number of frames must be at most %1.").arg(kMaxFilmLength));
+    if (length > Film::kMaxLength) {
+        refuse(QStringLiteral("The number of frames must be at most %1.").arg(Film::kMaxLength));
         return false;
     }
     const auto filmLength = static_cast<int32_t>(length);
     try {
-        module_.createFilm(filmLength);
+        film_ = Film(filmLength);
     } catch (const std::bad_alloc&) {
-        refuse(
-            QStringLiteral("There is not enough memory for a film of %1 frames.").arg(filmLength));
+        refuseForMemory(filmLength);
         return false;
     } catch (const std::length_error&) {
-        refuse(
-            QStringLiteral("There is not enough memory for a film of %1 frames.").arg(filmLength));
+        refuseForMemory(filmLength);
         return false;
     }
     return true;

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "automation/AutomationObject.h"
+#include "automation/ServedObject.h"
 
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -11,23 +12,21 @@ class QPushButton;
 
 namespace cinderloom {
 
-class Module1;
+class Film;
 
-// The options dialog: asks for the number of frames of the new roll, creates
-// the film and hands the main window to the host. It has no operations the
-// host may call.
-class CLOptions : public QWidget, public host::AutomationObject {
+// The options dialog: asks for the number of frames of the new roll, makes
+// the film of that many empty slots and then lets the program go on to the
+// main window. It has no operations the host may call.
+class CLOptions : public QWidget {
     Q_OBJECT
 
 public:
-    // More slots than this are refused: each slot becomes a host frame when
-    // the film is shot.
-    static constexpr int32_t kMaxFilmLength = 1'000'000;
+    // `filmMade` runs once `film` is the new roll.
+    CLOptions(Film& film, std::function<void()> filmMade, QWidget* parent = nullptr);
 
-    explicit CLOptions(Module1& module, QWidget* parent = nullptr);
-
-    // Every call fails with host::HostCallError: the dialog offers nothing.
-    host::Variant Invoke(const QString& method, const std::vector<host::Variant>& args) override;
+    // What the host may call: nothing. Every call is the table's
+    // host::UnknownOperationError.
+    host::AutomationObject& automation() { return automation_; }
 
     QLabel* Label1 = nullptr;
     QLineEdit* Text1 = nullptr;
@@ -36,10 +35,14 @@ public:
     void Command1_Click();
 
 private:
+    static const host::ServedObject<CLOptions>::Table& operations();
+
     // Refuses a length the film cannot have, saying why; true when accepted.
     bool acceptFilmLength(double typed);
 
-    Module1& module_;
+    Film& film_;
+    std::function<void()> filmMade_;
+    host::ServedObject<CLOptions> automation_;
 };
 
 } // namespace cinderloom

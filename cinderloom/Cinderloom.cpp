@@ -1,6 +1,10 @@
 #include "cinderloom/Cinderloom.h"
 
-#include "cinderloom/Module1.h"
+#include "cinderloom/CosmeticHostCalls.h"
+#include "cinderloom/Film.h"
+#include "cinderloom/FrameRetrieval.h"
+#include "cinderloom/RetrievedCells.h"
+#include "cinderloom/ViewEvents.h"
 #include "maker/widgets/HPropScroller.h"
 #include "maker/widgets/VxButton.h"
 #include "platform/FatalError.h"
@@ -19,19 +23,13 @@ const QString kRetrieveWarning =
     QStringLiteral("Warning, retrieving can change your frame list if the order of the original "
                    "has changed.\nAdd frames to the end of the original, for best results");
 
-void expectArgumentCount(const QString& method, const std::vector<host::Variant>& args,
-                         std::size_t count) {
-    if (args.size() != count)
-        throw host::HostCallError(
-            method, QStringLiteral("takes %1 argument(s), %2 given").arg(count).arg(args.size()));
-}
-
 } // namespace
 
-Cinderloom::Cinderloom(Module1& module, QWidget* parent)
+Cinderloom::Cinderloom(host::AutomationObject& hostObject, RetrievedCells& cells, Film& film,
+                       ViewState& view, QWidget* parent)
     : QWidget(parent,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      module_(module) {
+      host_(hostObject), cells_(cells), film_(film), view_(view), automation_(*this, operations()) {
     // Qt leaves tool windows out when it decides whether the last window has
     // closed; this one is the program's last window, so it counts again.
     setAttribute(Qt::WA_QuitOnClose, true);
@@ -44,63 +42,39 @@ Cinderloom::Cinderloom(Module1& module, QWidget* parent)
     connectViews();
 }
 
-host::Variant Cinderloom::Invoke(const QString& method, const std::vector<host::Variant>& args) {
-    const auto is = [&method](const char* name) {
-        return method.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
-    };
-    if (is("PrefsCallback")) {
-        expectArgumentCount(method, args, 1);
-        try {
-            PrefsCallback(args.front());
-        } catch (const std::exception& error) {
-            throw host::HostCallError(method, QString::fromUtf8(error.what()));
-        }
-    } else if (is("Picture1_Paint")) {
-        expectArgumentCount(method, args, 0);
-        platform::runOrEnd(method, [this] { Picture1_Paint(); });
-    } else if (is("Picture2_Paint")) {
-        expectArgumentCount(method, args, 0);
-        platform::runOrEnd(method, [this] { Picture2_Paint(); });
-    } else {
-        throw host::UnknownOperationError(
-            method, QStringLiteral("the main window has no operation of that name"));
-    }
-    return host::Empty{};
-}
+Cinderloom::~Cinderloom() = default;
 
 void Cinderloom::Form_Load() {
     platform::runOrEnd(QStringLiteral("Form_Load"), [this] {
         loadWallpaper();
-        module_.formHeightAtLoad = plugin::pixelsToTwips(frameGeometry().height());
-        module_.redrawSlot = -1;
-        setScrollerRanges();
-        Picture1_Paint();
-        module_.redrawSlot = -1;
-        Picture2_Paint();
+        formHeightAtLoad_ = plugin::pixelsToTwips(frameGeometry().height());
+        showCellsAndFilm();
     });
 }
 
 void Cinderloom::loadWallpaper() {
     // The backdrop is decoration: no host answer, no file and no readable
     // picture all leave Image1 empty, without a word.
-    try {
-        const host::Variant fileName =
-            module_.hostObject().Invoke(QStringLiteral("Tal_WallpaperFilename"));
-        const QString* path = std::get_if<QString>(&fileName);
-        if (!path)
-            return;
-        const QImage picture = QImageReader(*path).read();
-        if (picture.isNull())
-            return;
-        Image1->setPixmap(QPixmap::fromImage(picture));
-        Image1->resize(picture.size());
-    } catch (const std::exception&) {
-    }
+    std::optional<QString> path;
+    ignoringHostCallFailure([&] {
+        const host::Variant fileName = host_.Invoke(QStringLiteral("Tal_WallpaperFilename"));
+        if (const QString* named = std::get_if<QString>(&fileName))
+            path = *named;
+    });
+    if (!path)
+        return;
+    const QImage picture = QImageReader(*path).read();
+    if (picture.isNull())
+        return;
+    Image1->setPixmap(QPixmap::fromImage(picture));
+    Image1->resize(picture.size());
 }
 
-void Cinderloom::setScrollerRanges() {
-    HProp1->setRange(module_.cellCount);
-    HProp2->setRange(module_.filmLength);
+void Cinderloom::showCellsAndFilm() {
+    HProp1->setRange(cells_.sizes().count);
+    HProp2->setRange(film_.length());
+    Picture1_Paint();
+    Picture2_Paint();
 }
 
 void Cinderloom::vx_button1_Click() {
@@ -110,11 +84,8 @@ void Cinderloom::vx_button1_Click() {
                                      platform::MessageBoxIcon::Information);
         if (answer != platform::MessageBoxAnswer::Ok)
             return;
-        module_.RetrieveFrames();
-        setScrollerRanges();
-        Picture1_Paint();
-        module_.redrawSlot = -1;
-        Picture2_Paint();
+        retrieveFrames(host_, cells_);
+        showCellsAndFilm();
     });
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
-#include "automation/AutomationObject.h"
+#include "automation/ServedObject.h"
 #include "cinderloom/StripRendering.h"
-#include "cinderloom/ViewEvents.h"
 
 #include <QWidget>
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QCheckBox;
 class QFrame;
@@ -24,29 +26,38 @@ class PictureBox;
 
 namespace cinderloom {
 
-class Module1;
+class Film;
+class RetrievedCells;
+class ViewEventRouter;
+struct ViewState;
 
 // The main window: the cell strip and the film with their rulers and
-// scrollers, the wiggle controls and the action buttons. The controls are
-// children of the window (or of their containers), named as in the window's
-// design.
-class Cinderloom : public QWidget, public host::AutomationObject {
+// scrollers, the wiggle controls and the action buttons. It shows and
+// changes the program's cells, film and view state, which outlive it. The
+// controls are children of the window (or of their containers), named as in
+// the window's design.
+class Cinderloom : public QWidget {
     Q_OBJECT
 
 public:
-    explicit Cinderloom(Module1& module, QWidget* parent = nullptr);
+    Cinderloom(host::AutomationObject& hostObject, RetrievedCells& cells, Film& film,
+               ViewState& view, QWidget* parent = nullptr);
+    ~Cinderloom() override;
 
-    // The host's calls of the window's public operations, matched without
-    // regard to case: PrefsCallback (target), Picture1_Paint, Picture2_Paint.
-    // An unknown operation or a wrong argument count is a host::HostCallError
-    // for the caller; a failure inside PrefsCallback goes back to the caller
-    // the same way, a failure inside any other operation ends the program.
-    host::Variant Invoke(const QString& method, const std::vector<host::Variant>& args) override;
+    // What the host may call, matched without regard to case: PrefsCallback
+    // (target), Picture1_Paint, Picture2_Paint. An unknown operation or a
+    // wrong argument count is the table's host::HostCallError; a failure
+    // inside PrefsCallback goes back to the caller the same way, a failure
+    // inside the paints ends the program (CinderloomOperations.cpp).
+    host::AutomationObject& automation() { return automation_; }
 
     // The load step: wallpaper, the height at load, the scroller ranges and
     // the first drawing of both views.
     void Form_Load();
+    // The main window's outer height in twips when it loaded; 0 before.
+    int32_t formHeightAtLoad() const { return formHeightAtLoad_; }
     void Picture1_Paint();
+    // The whole film, as the host's operation of that name draws it.
     void Picture2_Paint();
 
     // The views' rulers, scrollers and size changes (CinderloomViews.cpp).
@@ -67,7 +78,7 @@ public:
     // theme read afresh from the settings store (CinderloomTheme.cpp). A bad
     // theme value or a target that is not such a window throws before any
     // colour changes; after that each failing setting is skipped.
-    void PrefsCallback(const host::Variant& target);
+    void PrefsCallback(const host::ObjectRef& target);
 
     // Keeps the height at load and lets the strip groups follow the width
     // (CinderloomLayout.cpp).
@@ -118,18 +129,29 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    static const host::ServedObject<Cinderloom>::Table& operations();
+
     // Creates and places every control (CinderloomLayout.cpp).
     void createControls();
     void createStripGroup();
     void createFilmGroup();
     void createBottomRow();
     void loadWallpaper();
-    void setScrollerRanges();
+    // The scroller ranges and both views, after the cells or the film were
+    // made anew.
+    void showCellsAndFilm();
     // Routes the views' mouse, size and ruler paint events and the scrollers
-    // to their handlers (ViewEvents.cpp).
+    // to their handlers (CinderloomViews.cpp).
     void connectViews();
-    // Draws a number ruler into its image without refreshing it.
-    void drawRuler(platform::PictureBox& ruler, int32_t count, int32_t offset, int32_t stripHeight);
+    // How cells lie in `view`, from the sizes the host reported last.
+    CellGeometry geometryOf(const platform::PictureBox& view) const;
+    // Draw the rulers into their images without refreshing them.
+    void drawStripRuler();
+    void drawFilmRuler();
+    // Whether the film canvas has the film view's size.
+    bool filmCanvasFits() const;
+    // Redraws `onlySlot` over the film canvas, or without it the whole film.
+    void paintFilm(std::optional<int32_t> onlySlot);
     void SetFilmSlot(int32_t slot, int32_t cell);
     void shootFilm();
     // Displaces one frame of W × H pixels by the filter library's noise, with
@@ -138,9 +160,12 @@ private:
                     const host::ByteArray& sourceGreen, const host::ByteArray& sourceBlue,
                     host::ByteArray& red, host::ByteArray& green, host::ByteArray& blue);
 
-    friend class ViewEventFilter;
-
-    Module1& module_;
+    host::AutomationObject& host_;
+    RetrievedCells& cells_;
+    Film& film_;
+    ViewState& view_;
+    host::ServedObject<Cinderloom> automation_;
+    int32_t formHeightAtLoad_ = 0;
     // The film view's picture, kept between redraws so that one slot can be
     // redrawn alone; its size is the view's at the last Picture2_Resize.
     ViewPlanes filmCanvas_;
@@ -150,7 +175,7 @@ private:
     // Owned here rather than as a child, so that it is gone before the
     // window's controls, whose last events would otherwise reach a window
     // already half destroyed.
-    std::unique_ptr<ViewEventFilter> viewEvents_;
+    std::unique_ptr<ViewEventRouter> viewEvents_;
     bool centredOnce_ = false;
 };
 

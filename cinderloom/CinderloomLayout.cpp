@@ -2,7 +2,6 @@
 // each sits in (designed in twips at 15 to a pixel), and how they follow the
 // window's size.
 #include "cinderloom/Cinderloom.h"
-#include "cinderloom/Module1.h"
 #include "cinderloom/WindowLayoutRules.h"
 #include "maker/widgets/HPropScroller.h"
 #include "maker/widgets/VxButton.h"
@@ -182,8 +181,8 @@ void Cinderloom::Form_Resize() {
     // The height at load was taken before the window system framed the
     // window, when outer and inner size are the same, so it is the height of
     // the drawing area. Before the load it is not known yet.
-    if (module_.formHeightAtLoad > 0) {
-        const int heightAtLoad = std::max(plugin::twipsToPixels(module_.formHeightAtLoad), 0);
+    if (formHeightAtLoad_ > 0) {
+        const int heightAtLoad = std::max(plugin::twipsToPixels(formHeightAtLoad_), 0);
         if (height() != heightAtLoad)
             resize(width(), heightAtLoad);
     }

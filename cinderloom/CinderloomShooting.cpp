@@ -1,8 +1,9 @@
 // "Shoot it": the film becomes a new animation in the host, one frame per
 // slot, each optionally wiggled.
 #include "cinderloom/Cinderloom.h"
+#include "cinderloom/Film.h"
 #include "cinderloom/FrameDevelopment.h"
-#include "cinderloom/Module1.h"
+#include "cinderloom/RetrievedCells.h"
 #include "maker/binding/MakerLibraries.h"
 #include "maker/widgets/VxDropSlider.h"
 #include "platform/Conversions.h"
@@ -27,21 +28,18 @@ void Cinderloom::vx_button2_Click() {
 void Cinderloom::shootFilm() {
     const int32_t amount = platform::toInt32(VX_DropSlider1->Value());
     const int32_t size = platform::toInt32(VX_DropSlider2->Value());
-    host::AutomationObject& hostCalls = module_.hostObject();
+    host::AutomationObject& hostCalls = host_;
     hostCalls.Invoke(QStringLiteral("tal_StatusOpen"), {QStringLiteral("Saving...")});
-    const int32_t length = module_.filmLength;
+    const int32_t length = film_.length();
     hostCalls.Invoke(QStringLiteral("tal_CreateAnimAdv"), {length, kCreateAnimationMode});
     hostCalls.Invoke(QStringLiteral("tal_StatusOpen"), {QStringLiteral("Developing...")});
     {
         const platform::HourglassGuard hourglass;
-        const auto slotCount = static_cast<int32_t>(module_.film.size());
+        const FrameSizes& sizes = cells_.sizes();
         for (int32_t slot = 0; slot < length; ++slot) {
-            // A film shorter than its length has nothing in its missing
-            // slots: they come out white like empty ones.
-            const int32_t cell =
-                slot < slotCount ? module_.film[static_cast<std::size_t>(slot)] : -1;
             hostCalls.Invoke(QStringLiteral("Tal_GotoFrameAdv"), {slot, kGotoFrameMode});
-            FramePlanes frame = developFrame(module_.cells, cell, module_.width, module_.height);
+            FramePlanes frame =
+                developFrame(cells_.store(), film_.cellAt(slot), sizes.width, sizes.height);
             if (Check1->isChecked()) {
                 const FramePlanes source = frame;
                 WiggleWarp(amount, size, source[0], source[1], source[2], frame[0], frame[1],
@@ -61,8 +59,9 @@ void Cinderloom::shootFilm() {
 void Cinderloom::WiggleWarp(int32_t amount, int32_t size, const host::ByteArray& sourceRed,
                             const host::ByteArray& sourceGreen, const host::ByteArray& sourceBlue,
                             host::ByteArray& red, host::ByteArray& green, host::ByteArray& blue) {
-    wiggleWarp(amount, size, sourceRed, sourceGreen, sourceBlue, red, green, blue, module_.width,
-               module_.height, maker::noise3.pointer(), platform::programRandom());
+    wiggleWarp(amount, size, sourceRed, sourceGreen, sourceBlue, red, green, blue,
+               cells_.sizes().width, cells_.sizes().height, maker::noise3.pointer(),
+               platform::programRandom());
 }
 
 } // namespace cinderloom

@@ -1,4 +1,5 @@
 // The host's colour theme applied to the main window.
+#include "automation/ServedObject.h"
 #include "cinderloom/Cinderloom.h"
 #include "cinderloom/HostTheme.h"
 #include "maker/widgets/ColorValue.h"
@@ -9,25 +10,22 @@ namespace cinderloom {
 namespace {
 
 // The window a target reference stands for. The host hands back a window
-// it was given; a reference that came over the bus carries no local object,
-// and the only window the host passes to this window's own operation is this
-// window itself.
-Cinderloom& targetWindow(const host::Variant& target, Cinderloom& self) {
-    const auto* reference = std::get_if<host::ObjectRef>(&target);
-    if (!reference)
-        throw std::invalid_argument("the target is a " + host::typeName(target).toStdString() +
-                                    ", not a window");
-    if (!reference->local)
+// it was given, which in this process is the window's automation face; a
+// reference that came over the bus carries no local object, and the only
+// window the host passes to this window's own operation is this window
+// itself.
+Cinderloom& targetWindow(const host::ObjectRef& target, Cinderloom& self) {
+    if (!target.local)
         return self;
-    auto* window = dynamic_cast<Cinderloom*>(reference->local);
-    if (!window)
+    auto* served = dynamic_cast<host::ServedObject<Cinderloom>*>(target.local);
+    if (!served)
         throw std::invalid_argument("the target is not a main window and has no BackColor");
-    return *window;
+    return served->target();
 }
 
 } // namespace
 
-void Cinderloom::PrefsCallback(const host::Variant& target) {
+void Cinderloom::PrefsCallback(const host::ObjectRef& target) {
     const HostTheme theme = readHostTheme();
     Cinderloom& window = targetWindow(target, *this);
 

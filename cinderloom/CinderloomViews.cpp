@@ -1,16 +1,18 @@
 // The cell strip and the film view, their number rulers, their scrollers and
 // what happens when their containers change width.
 #include "cinderloom/Cinderloom.h"
-#include "cinderloom/Module1.h"
+#include "cinderloom/Film.h"
+#include "cinderloom/RetrievedCells.h"
+#include "cinderloom/RulerDrawing.h"
+#include "cinderloom/ViewEvents.h"
+#include "cinderloom/ViewState.h"
 #include "imaging/DibRelated.h"
 #include "maker/widgets/HPropScroller.h"
 #include "platform/Conversions.h"
+#include "platform/FatalError.h"
 #include "platform/PictureBox.h"
 
-#include <QFontMetrics>
 #include <QFrame>
-#include <QPainter>
-#include <algorithm>
 
 namespace cinderloom {
 namespace {
@@ -29,6 +31,15 @@ void showPlanes(platform::PictureBox& view, const ViewPlanes& planes) {
     view.Refresh();
 }
 
+// Draws into the ruler's image without refreshing it. Filled here rather
+// than with Cls, which asks for a repaint: this runs inside the ruler's own
+// repaints too.
+void drawRuler(platform::PictureBox& ruler, int32_t count, const ScrollOffset& offset,
+               const CellGeometry& geometry) {
+    drawNumberRuler(ruler.deviceContext(), ruler.font(), ruler.BackColor(),
+                    ruler.palette().color(QPalette::WindowText), count, offset.pixels(), geometry);
+}
+
 // The containers give their children the container's width less its two
 // borders of 2 pixels. A container narrower than its borders leaves them as
 // they are rather than give them a negative width.
@@ -40,82 +51,69 @@ void fitToContainer(QWidget& child, int containerWidth) {
 
 } // namespace
 
+CellGeometry Cinderloom::geometryOf(const platform::PictureBox& view) const {
+    return cells_.sizes().geometryIn(viewHeight(view));
+}
+
+bool Cinderloom::filmCanvasFits() const {
+    return viewWidth(*Picture2) == filmCanvas_.width && viewHeight(*Picture2) == filmCanvas_.height;
+}
+
 void Cinderloom::Picture1_Paint() {
     const int32_t height = viewHeight(*Picture1);
-    const CellGeometry geometry = cellGeometry(module_.width, module_.height, height);
-    if (module_.cellCount < 1 || geometry.width == 0)
+    const CellGeometry geometry = cells_.sizes().geometryIn(height);
+    const int32_t cellCount = cells_.sizes().count;
+    if (cellCount < 1 || geometry.width == 0)
         return;
     ViewPlanes planes(viewWidth(*Picture1), height);
-    renderCellStrip(planes, module_.cells, module_.cellCount, geometry, module_.stripOffset,
-                    module_.selectedCell);
+    renderCellStrip(planes, cells_.store(), cellCount, geometry, view_.strip.pixels(),
+                    view_.selectedCell);
     showPlanes(*Picture1, planes);
 }
 
 void Cinderloom::Picture2_Paint() {
-    const int32_t width = viewWidth(*Picture2);
-    const int32_t height = viewHeight(*Picture2);
+    paintFilm(std::nullopt);
+}
+
+void Cinderloom::paintFilm(std::optional<int32_t> onlySlot) {
     // A canvas of another size than the view is out of date; the resize that
     // is on its way remakes it.
-    if (width != filmCanvas_.width || height != filmCanvas_.height)
+    if (!filmCanvasFits())
         return;
-    const CellGeometry geometry = cellGeometry(module_.width, module_.height, height);
+    const CellGeometry geometry = geometryOf(*Picture2);
     if (geometry.width == 0)
         return;
-    const std::size_t length =
-        std::min(module_.film.size(), static_cast<std::size_t>(std::max(module_.filmLength, 0)));
-    renderFilmSlots(filmCanvas_, module_.cells, std::span(module_.film.data(), length), geometry,
-                    module_.filmOffset, module_.redrawSlot);
+    renderFilmSlots(filmCanvas_, cells_.store(), film_.slotCells(), geometry, view_.film.pixels(),
+                    onlySlot);
     showPlanes(*Picture2, filmCanvas_);
 }
 
-void Cinderloom::drawRuler(platform::PictureBox& ruler, int32_t count, int32_t offset,
-                           int32_t stripHeight) {
-    // Filled here rather than with Cls, which asks for a repaint: this runs
-    // inside the ruler's own repaints too.
-    ruler.deviceContext().fill(ruler.BackColor());
-    const CellGeometry geometry = cellGeometry(module_.width, module_.height, stripHeight);
-    if (geometry.width == 0)
-        return;
-    QPainter painter(&ruler.deviceContext());
-    painter.setFont(ruler.font());
-    painter.setPen(ruler.palette().color(QPalette::WindowText));
-    const int baseline = 2 + QFontMetrics(ruler.font()).ascent();
-    // Only the numbers that can reach the ruler are printed: the one whose
-    // cell starts left of it, for its digits may still show, and those to its
-    // right edge.
-    const int64_t first = std::max<int64_t>(0, -int64_t{offset} / geometry.width - 1);
-    for (int64_t index = first; index < count; ++index) {
-        const int64_t x = int64_t{offset} + index * geometry.width;
-        if (x >= ruler.width())
-            break;
-        painter.drawText(static_cast<int>(x), baseline,
-                         QStringLiteral(" %1 ").arg(static_cast<qlonglong>(index)));
-    }
+void Cinderloom::drawStripRuler() {
+    drawRuler(*Picture7, cells_.sizes().count, view_.strip, geometryOf(*Picture1));
+}
+
+void Cinderloom::drawFilmRuler() {
+    drawRuler(*Picture4, film_.length(), view_.film, geometryOf(*Picture2));
 }
 
 void Cinderloom::Picture7_Paint() {
-    drawRuler(*Picture7, module_.cellCount, module_.stripOffset, viewHeight(*Picture1));
+    drawStripRuler();
     Picture7->Refresh();
 }
 
 void Cinderloom::Picture4_Paint() {
-    drawRuler(*Picture4, module_.filmLength, module_.filmOffset, viewHeight(*Picture2));
+    drawFilmRuler();
     Picture4->Refresh();
 }
 
 void Cinderloom::HProp1_Scroll() {
-    const double exact =
-        cellGeometry(module_.width, module_.height, viewHeight(*Picture1)).exactWidth;
-    module_.stripOffset = platform::toInt32(0 - exact * HProp1->Position());
+    view_.strip.scrollTo(HProp1->Position(), geometryOf(*Picture1));
     Picture1_Paint();
     Picture7_Paint();
 }
 
 void Cinderloom::HProp2_Scroll() {
-    const double exact =
-        cellGeometry(module_.width, module_.height, viewHeight(*Picture2)).exactWidth;
-    module_.filmOffset = platform::toInt32(0 - exact * HProp2->Position());
-    module_.redrawSlot = -1;
+    view_.film.scrollTo(HProp2->Position(), geometryOf(*Picture2));
     Picture2_Paint();
     Picture4_Paint();
 }
@@ -139,13 +137,50 @@ void Cinderloom::Picture5_Resize() {
     fitToContainer(*Picture2, laidOutFilmWidth_);
     // A hidden view learns of its new size only when shown, yet the film
     // below must be drawn on a canvas of that size now.
-    if (viewWidth(*Picture2) != filmCanvas_.width || viewHeight(*Picture2) != filmCanvas_.height)
+    if (!filmCanvasFits())
         Picture2_Resize();
     fitToContainer(*Picture4, laidOutFilmWidth_);
     fitToContainer(*HProp2, laidOutFilmWidth_);
     HProp2->Refresh();
     Picture2_Paint();
     Picture4_Paint();
+}
+
+void Cinderloom::connectViews() {
+    // The containers come fitted to their design widths.
+    laidOutStripWidth_ = Picture3->width();
+    laidOutFilmWidth_ = Picture5->width();
+    viewEvents_ = std::make_unique<ViewEventRouter>();
+    ViewEventRouter& events = *viewEvents_;
+    events.onPress(
+        *Picture1, QStringLiteral("Picture1_MouseDown"),
+        [this](int16_t b, int16_t s, float x, float y) { Picture1_MouseDown(b, s, x, y); });
+    events.onPress(
+        *Picture2, QStringLiteral("Picture2_MouseDown"),
+        [this](int16_t b, int16_t s, float x, float y) { Picture2_MouseDown(b, s, x, y); });
+    events.onMove(
+        *Picture2, QStringLiteral("Picture2_MouseMove"),
+        [this](int16_t b, int16_t s, float x, float y) { Picture2_MouseMove(b, s, x, y); });
+    events.onResize(
+        *Picture2, QStringLiteral("Picture2_Resize"), [this] { return !filmCanvasFits(); },
+        [this] { Picture2_Resize(); });
+    events.onResize(
+        *Picture3, QStringLiteral("Picture3_Resize"),
+        [this] { return Picture3->width() != laidOutStripWidth_; }, [this] { Picture3_Resize(); });
+    events.onResize(
+        *Picture5, QStringLiteral("Picture5_Resize"),
+        [this] { return Picture5->width() != laidOutFilmWidth_; }, [this] { Picture5_Resize(); });
+    // The rulers keep no picture of their own: each repaint draws them
+    // afresh before the box shows its image. Refreshing here would ask for
+    // yet another repaint.
+    events.onPaint(*Picture7, QStringLiteral("Picture7_Paint"), [this] { drawStripRuler(); });
+    events.onPaint(*Picture4, QStringLiteral("Picture4_Paint"), [this] { drawFilmRuler(); });
+    connect(HProp1, &maker::HPropScroller::Scroll, this, [this] {
+        platform::runOrEnd(QStringLiteral("HProp1_Scroll"), [this] { HProp1_Scroll(); });
+    });
+    connect(HProp2, &maker::HPropScroller::Scroll, this, [this] {
+        platform::runOrEnd(QStringLiteral("HProp2_Scroll"), [this] { HProp2_Scroll(); });
+    });
 }
 
 } // namespace cinderloom

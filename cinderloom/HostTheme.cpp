@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QTextEdit>
 #include <array>
+#include <stdexcept>
 
 namespace cinderloom {
 namespace {
@@ -84,11 +85,15 @@ int32_t readThemeValue(const ThemeKey& key) {
     }
 }
 
-// One setting of a control; a failure skips just this setting.
-template <typename Setting> void skipOnFailure(Setting&& setting) noexcept {
+// One setting of a control; a colour the control refuses (a value that is no
+// colour, or an invalid one) skips just this setting.
+template <typename Setting> void skipOnFailure(Setting&& setting) {
     try {
         setting();
-    } catch (const std::exception&) {
+    } catch (const std::out_of_range&) {
+        // The value lies outside 0x00BBGGRR.
+    } catch (const std::invalid_argument&) {
+        // The widget takes no invalid colour.
     }
 }
 

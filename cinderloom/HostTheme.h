@@ -35,9 +35,9 @@ struct HostTheme {
 // ThemeSettingError or platform::SettingsError.
 HostTheme readHostTheme();
 
-// Recolours the controls by kind. Each single setting that fails (a
-// value that is no colour, say) is skipped and the rest go on; labels keep
-// their designed colour.
+// Recolours the controls by kind. Each single setting whose colour the
+// control refuses (a value that is no colour) is skipped and the rest go on;
+// any other failure goes on to the caller. Labels keep their designed colour.
 void recolourControls(const HostTheme& theme, const std::vector<QWidget*>& controls);
 
 } // namespace cinderloom

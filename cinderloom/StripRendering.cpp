@@ -161,8 +161,9 @@ void renderCellStrip(ViewPlanes& planes, const CellStore& store, int32_t cellCou
 }
 
 void renderFilmSlots(ViewPlanes& planes, const CellStore& store, std::span<const int16_t> film,
-                     const CellGeometry& geometry, int32_t offset, int32_t redrawSlot) {
-    if (redrawSlot == -1)
+                     const CellGeometry& geometry, int32_t offset,
+                     std::optional<int32_t> onlySlot) {
+    if (!onlySlot)
         planes.clear();
     if (geometry.width <= 0)
         return;
@@ -172,7 +173,7 @@ void renderFilmSlots(ViewPlanes& planes, const CellStore& store, std::span<const
                                            static_cast<int64_t>(film.size())) -
                          1;
     for (int64_t slot = first; slot <= last; ++slot) {
-        if (redrawSlot != -1 && redrawSlot != slot)
+        if (onlySlot && *onlySlot != slot)
             continue;
         const int64_t left = slot * geometry.width + offset;
         const ColumnSpan span = visibleColumns(left, geometry.width, planes.width);

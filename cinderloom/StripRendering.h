@@ -57,10 +57,10 @@ void renderCellStrip(ViewPlanes& planes, const CellStore& store, int32_t cellCou
                      const CellGeometry& geometry, int32_t offset, int32_t selectedCell);
 
 // The film: the slots that can be visible, each showing its cell or white
-// when it is empty or names a cell the store does not hold. With
-// `redrawSlot` −1 the planes are cleared first and every visible slot is
-// drawn; otherwise only that slot is drawn and the rest is kept.
+// when it is empty or names a cell the store does not hold. Without
+// `onlySlot` the planes are cleared first and every visible slot is drawn;
+// with it only that slot is drawn, if it is visible, and the rest is kept.
 void renderFilmSlots(ViewPlanes& planes, const CellStore& store, std::span<const int16_t> film,
-                     const CellGeometry& geometry, int32_t offset, int32_t redrawSlot);
+                     const CellGeometry& geometry, int32_t offset, std::optional<int32_t> onlySlot);
 
 } // namespace cinderloom

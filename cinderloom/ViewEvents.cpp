@@ -1,89 +1,74 @@
 #include "cinderloom/ViewEvents.h"
 
-#include "cinderloom/Cinderloom.h"
-#include "cinderloom/Module1.h"
-#include "maker/widgets/HPropScroller.h"
-#include "platform/Conversions.h"
 #include "platform/FatalError.h"
-#include "platform/PictureBox.h"
 #include "plugin/MouseEvents.h"
 
 #include <QEvent>
-#include <QFrame>
 #include <QMouseEvent>
+#include <QWidget>
+#include <utility>
 
 namespace cinderloom {
 
-ViewEventFilter::ViewEventFilter(Cinderloom& window) : window_(window) {}
+void ViewEventRouter::onPress(QWidget& view, const QString& name, MouseHandler handler) {
+    add(view, {&view, Kind::Press, name, std::move(handler), {}, {}});
+}
 
-bool ViewEventFilter::eventFilter(QObject* watched, QEvent* event) {
-    Cinderloom& w = window_;
-    const auto mouse = [event](auto handler) {
-        const auto& press = static_cast<const QMouseEvent&>(*event);
-        const QPointF at = press.position();
-        handler(plugin::buttonBits(press.buttons()), plugin::shiftBits(press.modifiers()),
-                static_cast<float>(at.x()), static_cast<float>(at.y()));
-    };
-    if (watched == w.Picture1 && plugin::isPress(*event)) {
-        platform::runOrEnd(QStringLiteral("Picture1_MouseDown"), [&] {
-            mouse(
-                [&](int16_t b, int16_t s, float x, float y) { w.Picture1_MouseDown(b, s, x, y); });
-        });
-    } else if (watched == w.Picture2 && plugin::isPress(*event)) {
-        platform::runOrEnd(QStringLiteral("Picture2_MouseDown"), [&] {
-            mouse(
-                [&](int16_t b, int16_t s, float x, float y) { w.Picture2_MouseDown(b, s, x, y); });
-        });
-    } else if (watched == w.Picture2 && event->type() == QEvent::MouseMove) {
-        platform::runOrEnd(QStringLiteral("Picture2_MouseMove"), [&] {
-            mouse(
-                [&](int16_t b, int16_t s, float x, float y) { w.Picture2_MouseMove(b, s, x, y); });
-        });
-    } else if (event->type() == QEvent::Resize) {
-        // Only real changes count: a hidden widget reports its size again
-        // when it is first shown.
-        if (watched == w.Picture2 && (w.Picture2->width() != w.filmCanvas_.width ||
-                                      w.Picture2->height() != w.filmCanvas_.height))
-            platform::runOrEnd(QStringLiteral("Picture2_Resize"), [&] { w.Picture2_Resize(); });
-        else if (watched == w.Picture3 && w.Picture3->width() != w.laidOutStripWidth_)
-            platform::runOrEnd(QStringLiteral("Picture3_Resize"), [&] { w.Picture3_Resize(); });
-        else if (watched == w.Picture5 && w.Picture5->width() != w.laidOutFilmWidth_)
-            platform::runOrEnd(QStringLiteral("Picture5_Resize"), [&] { w.Picture5_Resize(); });
-    } else if (event->type() == QEvent::Paint) {
-        // The rulers keep no picture of their own: each repaint draws them
-        // afresh before the box shows its image. Refreshing here would ask
-        // for yet another repaint.
-        Module1& module = w.module_;
-        if (watched == w.Picture7)
-            platform::runOrEnd(QStringLiteral("Picture7_Paint"), [&] {
-                w.drawRuler(*w.Picture7, module.cellCount, module.stripOffset,
-                            platform::toInt32(w.Picture1->ScaleHeight()));
-            });
-        else if (watched == w.Picture4)
-            platform::runOrEnd(QStringLiteral("Picture4_Paint"), [&] {
-                w.drawRuler(*w.Picture4, module.filmLength, module.filmOffset,
-                            platform::toInt32(w.Picture2->ScaleHeight()));
-            });
+void ViewEventRouter::onMove(QWidget& view, const QString& name, MouseHandler handler) {
+    add(view, {&view, Kind::Move, name, std::move(handler), {}, {}});
+}
+
+void ViewEventRouter::onResize(QWidget& view, const QString& name, Condition changed,
+                               Handler handler) {
+    add(view, {&view, Kind::Resize, name, {}, std::move(changed), std::move(handler)});
+}
+
+void ViewEventRouter::onPaint(QWidget& view, const QString& name, Handler handler) {
+    add(view, {&view, Kind::Paint, name, {}, {}, std::move(handler)});
+}
+
+void ViewEventRouter::add(QWidget& view, Route route) {
+    routes_.push_back(std::move(route));
+    // A filter installed again on the same view is still called once.
+    view.installEventFilter(this);
+}
+
+bool ViewEventRouter::matches(const Route& route, const QObject* watched, const QEvent& event) {
+    if (route.view != watched)
+        return false;
+    switch (route.kind) {
+    case Kind::Press:
+        return plugin::isPress(event);
+    case Kind::Move:
+        return event.type() == QEvent::MouseMove;
+    case Kind::Resize:
+        return event.type() == QEvent::Resize && route.changed();
+    case Kind::Paint:
+        return event.type() == QEvent::Paint;
     }
     return false;
 }
 
-void Cinderloom::connectViews() {
-    // The containers come fitted to their design widths.
-    laidOutStripWidth_ = Picture3->width();
-    laidOutFilmWidth_ = Picture5->width();
-    viewEvents_ = std::make_unique<ViewEventFilter>(*this);
-    ViewEventFilter* filter = viewEvents_.get();
-    for (QWidget* watched : {static_cast<QWidget*>(Picture1), static_cast<QWidget*>(Picture2),
-                             static_cast<QWidget*>(Picture3), static_cast<QWidget*>(Picture5),
-                             static_cast<QWidget*>(Picture4), static_cast<QWidget*>(Picture7)})
-        watched->installEventFilter(filter);
-    connect(HProp1, &maker::HPropScroller::Scroll, this, [this] {
-        platform::runOrEnd(QStringLiteral("HProp1_Scroll"), [this] { HProp1_Scroll(); });
+void ViewEventRouter::run(const Route& route, const QEvent& event) {
+    platform::runOrEnd(route.name, [&] {
+        if (!route.mouse) {
+            route.handler();
+            return;
+        }
+        const auto& mouse = static_cast<const QMouseEvent&>(event);
+        const QPointF at = mouse.position();
+        route.mouse(plugin::buttonBits(mouse.buttons()), plugin::shiftBits(mouse.modifiers()),
+                    static_cast<float>(at.x()), static_cast<float>(at.y()));
     });
-    connect(HProp2, &maker::HPropScroller::Scroll, this, [this] {
-        platform::runOrEnd(QStringLiteral("HProp2_Scroll"), [this] { HProp2_Scroll(); });
-    });
+}
+
+bool ViewEventRouter::eventFilter(QObject* watched, QEvent* event) {
+    for (const Route& route : routes_)
+        if (matches(route, watched, *event)) {
+            run(route, *event);
+            break;
+        }
+    return false;
 }
 
 } // namespace cinderloom

@@ -17,6 +17,12 @@ class Cinderloom;
 
 namespace tests {
 
+// The film's slots, for comparisons that print them when they fail.
+inline std::vector<int16_t> slotsOf(const cinderloom::Film& film) {
+    const auto cells = film.slotCells();
+    return {cells.begin(), cells.end()};
+}
+
 // Sample (x, y) of `channel` (0 red, 1 green, 2 blue) in frame `frame` of the
 // scripted animations: distinct for every sample of frames up to 4 × 4 and
 // up to 4 frames (at most 2·64 + 3·16 + 3·4 + 3 = 191).

@@ -46,7 +46,8 @@ protected:
     }
 
     static void applyTheme(cinderloom::Cinderloom& window) {
-        window.Invoke("PrefsCallback", {host::ObjectRef{{}, {}, &window}});
+        window.automation().Invoke("PrefsCallback",
+                                   {host::ObjectRef{{}, {}, &window.automation()}});
     }
 };
 
@@ -215,7 +216,8 @@ TEST_F(LayoutThemeTest, TextThatIsNoNumberFailsTheCallBeforeAnyColourChanges) {
     applyTheme(window);
     EXPECT_EQ(window.HProp1->BackColor(), QColor(0, 255, 0));
     // A target that is no window is refused by name.
-    EXPECT_THROW(window.Invoke("PrefsCallback", {QStringLiteral("window")}), host::HostCallError);
+    EXPECT_THROW(window.automation().Invoke("PrefsCallback", {QStringLiteral("window")}),
+                 host::HostCallError);
 }
 
 } // namespace

@@ -80,8 +80,9 @@ TEST_F(MainWindowTest, LoadStepSetsHeightRangesAndTakesTheWallpaper) {
     auto& window = openMainWindow();
 
     // 424 pixels high when it loaded, 15 twips each.
-    EXPECT_EQ(module->formHeightAtLoad, 6360);
-    EXPECT_EQ(module->redrawSlot, -1);
+    EXPECT_EQ(window.formHeightAtLoad(), 6360);
+    // Both views were drawn whole: the film's empty slots show white.
+    EXPECT_EQ(window.Picture2->image().pixelColor(0, 0), QColor(Qt::white));
     EXPECT_EQ(window.HProp1->Range(), 2);
     EXPECT_EQ(window.HProp2->Range(), 30);
     EXPECT_EQ(window.Image1->pixmap().size(), QSize(5, 4));
@@ -113,28 +114,32 @@ TEST_F(MainWindowTest, RetrieveAnsweredCancelChangesNothingAndOkKeepsThePosition
     EXPECT_EQ(warning.buttons, platform::MessageBoxButtons::OkCancel);
     EXPECT_EQ(warning.icon, platform::MessageBoxIcon::Information);
     EXPECT_TRUE(fake().calls().empty());
-    EXPECT_EQ(module->width, 3);
-    EXPECT_EQ(module->height, 2);
-    EXPECT_EQ(module->cellCount, 2);
-    EXPECT_EQ(module->cells.cells(), 2);
+    EXPECT_EQ(module->cells().sizes().width, 3);
+    EXPECT_EQ(module->cells().sizes().height, 2);
+    EXPECT_EQ(module->cells().sizes().count, 2);
+    EXPECT_EQ(module->cells().store().cells(), 2);
     EXPECT_EQ(window.HProp1->Range(), 2);
 
+    module->film().set(0, 1);
     QTest::mouseClick(window.vx_button1, Qt::LeftButton);
 
-    EXPECT_EQ(module->cellCount, 4);
-    EXPECT_EQ(module->cells.cells(), 4);
+    EXPECT_EQ(module->cells().sizes().count, 4);
+    EXPECT_EQ(module->cells().store().cells(), 4);
     EXPECT_EQ(window.HProp1->Range(), 4);
     EXPECT_EQ(window.HProp2->Range(), 30);
     EXPECT_EQ(window.HProp1->Position(), 1);
     EXPECT_EQ(window.HProp2->Position(), 5);
-    EXPECT_EQ(module->redrawSlot, -1);
+    // The film was redrawn whole from the new cells: slot 0, set without a
+    // redraw, shows cell 1 of the 1 × 1 frames, sample (0, 0) stretched
+    // over the slot.
+    EXPECT_EQ(window.Picture2->image().pixelColor(30, 30), QColor(16, 80, 144));
 }
 
 TEST_F(MainWindowTest, ExitQuestionAnsweredNoKeepsEverythingAndYesCloses) {
     auto& window = openMainWindow();
     window.HProp2->setPosition(7);
-    module->film[3] = 1;
-    const auto filmBefore = module->film;
+    module->film().set(3, 1);
+    const std::vector<int16_t> filmBefore = slotsOf(module->film());
 
     messageBoxes.answerNext(MessageBoxAnswer::No);
     QTest::mouseClick(window.vx_button3, Qt::LeftButton);
@@ -148,9 +153,9 @@ TEST_F(MainWindowTest, ExitQuestionAnsweredNoKeepsEverythingAndYesCloses) {
         EXPECT_EQ(question.icon, platform::MessageBoxIcon::Information);
     }
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(module->film, filmBefore);
+    EXPECT_EQ(slotsOf(module->film()), filmBefore);
     EXPECT_EQ(window.HProp2->Position(), 7);
-    EXPECT_EQ(module->cells.cells(), 2);
+    EXPECT_EQ(module->cells().store().cells(), 2);
 
     messageBoxes.answerNext(MessageBoxAnswer::Yes);
     QTest::mouseClick(window.vx_button3, Qt::LeftButton);
@@ -161,13 +166,24 @@ TEST_F(MainWindowTest, ExitQuestionAnsweredNoKeepsEverythingAndYesCloses) {
 
 TEST_F(MainWindowTest, HostCallsReachTheOperationsWithoutRegardToCase) {
     auto& window = openMainWindow();
-    const host::Variant target = host::ObjectRef{{}, {}, &window};
-    EXPECT_EQ(window.Invoke("prefscallback", {target}), host::Variant{});
-    EXPECT_EQ(window.Invoke("PICTURE1_PAINT", {}), host::Variant{});
-    EXPECT_EQ(window.Invoke("Picture2_Paint", {}), host::Variant{});
-    EXPECT_THROW(window.Invoke("PrefsCallback", {}), host::HostCallError);
-    EXPECT_THROW(window.Invoke("Picture1_Paint", {int16_t{0}}), host::HostCallError);
-    EXPECT_THROW(window.Invoke("Shoot", {}), host::HostCallError);
+    host::AutomationObject& automation = window.automation();
+    const host::Variant target = host::ObjectRef{{}, {}, &automation};
+    EXPECT_EQ(automation.Invoke("prefscallback", {target}), host::Variant{});
+    EXPECT_EQ(automation.Invoke("PICTURE1_PAINT", {}), host::Variant{});
+    EXPECT_EQ(automation.Invoke("Picture2_Paint", {}), host::Variant{});
+    EXPECT_THROW(automation.Invoke("PrefsCallback", {}), host::HostCallError);
+    EXPECT_THROW(automation.Invoke("Picture1_Paint", {int16_t{0}}), host::HostCallError);
+    EXPECT_THROW(automation.Invoke("Shoot", {}), host::HostCallError);
+
+    // The options dialog is a window of this program, but no main window.
+    const host::Variant dialog = host::ObjectRef{{}, {}, &module->optionsDialog()->automation()};
+    try {
+        automation.Invoke("PrefsCallback", {dialog});
+        ADD_FAILURE() << "the options dialog was themed as a main window";
+    } catch (const host::HostCallError& error) {
+        EXPECT_STREQ(error.what(),
+                     "PrefsCallback: the target is not a main window and has no BackColor");
+    }
 }
 
 } // namespace

@@ -32,21 +32,19 @@ TEST_P(OptionsDialogLength, OkCreatesAnEmptyFilmAndHandsOverTheMainWindow) {
     QTest::mouseClick(dialog->Command1, Qt::LeftButton);
 
     const int32_t length = GetParam().length;
-    EXPECT_EQ(module->filmLength, length);
-    EXPECT_EQ(module->film, std::vector<int16_t>(static_cast<std::size_t>(length), -1));
+    EXPECT_EQ(module->film().length(), length);
+    EXPECT_EQ(slotsOf(module->film()), std::vector<int16_t>(static_cast<std::size_t>(length), -1));
     auto* mainWindow = module->mainWindow();
     ASSERT_NE(mainWindow, nullptr);
     EXPECT_TRUE(mainWindow->isVisible());
     EXPECT_EQ(mainWindow->HProp2->Range(), length);
-    const Variant expectedWindow =
-        host::ObjectRef{{}, {}, static_cast<host::AutomationObject*>(mainWindow)};
+    const Variant expectedWindow = host::ObjectRef{{}, {}, &mainWindow->automation()};
     ASSERT_EQ(fake().countOf("Tal_SendFormObject"), 1);
     EXPECT_EQ(fake().callsOf("Tal_SendFormObject")[0].args,
               (std::vector<Variant>{expectedWindow, int16_t{0}}));
     // The dialog is gone from the host and from the screen.
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(handover.withdrawn,
-              std::vector<host::AutomationObject*>{static_cast<host::AutomationObject*>(dialog)});
+    EXPECT_EQ(handover.withdrawn, std::vector<host::AutomationObject*>{&dialog->automation()});
     EXPECT_TRUE(messageBoxes.requests().empty());
 }
 
@@ -80,7 +78,7 @@ TEST_F(CinderloomTest, OptionsDialogRefusesLengthsTheFilmCannotHaveAndStaysOpen)
         EXPECT_TRUE(dialog->isVisible());
     }
     EXPECT_EQ(module->mainWindow(), nullptr);
-    EXPECT_TRUE(module->film.empty());
+    EXPECT_EQ(module->film().length(), 0);
     EXPECT_EQ(fake().countOf("Tal_SendFormObject"), 1);
 }
 
@@ -96,7 +94,7 @@ TEST_F(CinderloomTest, OptionsDialogLayoutAndItsClosingWithoutOk) {
     EXPECT_EQ(dialog->Text1->text(), "30");
     EXPECT_EQ(dialog->Command1->geometry(), QRect(122, 104, 101, 19));
     EXPECT_EQ(dialog->Command1->text(), "Ok");
-    EXPECT_THROW(dialog->Invoke("PrefsCallback", {}), host::HostCallError);
+    EXPECT_THROW(dialog->automation().Invoke("PrefsCallback", {}), host::HostCallError);
 
     dialog->close();
     EXPECT_FALSE(dialog->isVisible());

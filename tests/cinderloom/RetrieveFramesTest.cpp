@@ -47,22 +47,22 @@ TEST_F(CinderloomTest, FewerThanTwoFramesGiveNoAnimationAndKeepTheStore) {
                                "tal_StatusOpen", "tal_Status", "tal_StatusClose"}));
         // The sizes read are kept; the store keeps the 3 × 2 frames of the
         // start-up.
-        EXPECT_EQ(module->width, 2);
-        EXPECT_EQ(module->height, 3);
-        EXPECT_EQ(module->cellCount, frames);
-        expectCellsHoldFrames(module->cells, 3, 2, 2);
+        EXPECT_EQ(module->cells().sizes().width, 2);
+        EXPECT_EQ(module->cells().sizes().height, 3);
+        EXPECT_EQ(module->cells().sizes().count, frames);
+        expectCellsHoldFrames(module->cells().store(), 3, 2, 2);
     }
 }
 
 TEST_F(CinderloomTest, CopiesEverySampleOfEveryFrameColumnWAndRowHIncluded) {
     startUp();
-    expectCellsHoldFrames(module->cells, 3, 2, 2);
+    expectCellsHoldFrames(module->cells().store(), 3, 2, 2);
 
     // A host plane wider than the frame is copied row by row; the surplus
     // column stays out of the store.
     scriptAnimation(fake(), 2, 1, 3, 1);
     module->RetrieveFrames();
-    expectCellsHoldFrames(module->cells, 2, 1, 3);
+    expectCellsHoldFrames(module->cells().store(), 2, 1, 3);
 }
 
 TEST_F(CinderloomTest, ReportsProgressPerFrameAndIgnoresProgressFailures) {
@@ -84,7 +84,7 @@ TEST_F(CinderloomTest, ReportsProgressPerFrameAndIgnoresProgressFailures) {
     fake().failCalls("tal_StatusOpen", "no progress display");
     fake().failCalls("tal_Status", "no progress display");
     module->RetrieveFrames();
-    expectCellsHoldFrames(module->cells, 1, 1, 4);
+    expectCellsHoldFrames(module->cells().store(), 1, 1, 4);
 }
 
 TEST_F(CinderloomTest, APlaneThatDoesNotCoverTheFrameIsAnErrorNamingMethodAndSizes) {

@@ -18,8 +18,9 @@ protected:
     // The main window over the scripted animation, with the film given.
     cinderloom::Cinderloom& windowWithFilm(const std::vector<int16_t>& film) {
         auto& window = openMainWindow();
-        module->createFilm(static_cast<int32_t>(film.size()));
-        module->film = film;
+        module->film() = cinderloom::Film(static_cast<int32_t>(film.size()));
+        for (std::size_t slot = 0; slot < film.size(); ++slot)
+            module->film().set(static_cast<int32_t>(slot), film[slot]);
         fake().clearCalls();
         return window;
     }
@@ -94,7 +95,7 @@ TEST_F(ShootingTest, ShootsOneFramePerSlotInTheHostsOrderWithTheCellOrWhite) {
     EXPECT_EQ(frames[1], whiteFrame(4, 3));
     EXPECT_EQ(frames[2], whiteFrame(4, 3));
     EXPECT_EQ(frames[3], scriptedCell(1));
-    EXPECT_EQ(module->film, (std::vector<int16_t>{1, -1, 5, 1}));
+    EXPECT_EQ(tests::slotsOf(module->film()), (std::vector<int16_t>{1, -1, 5, 1}));
 }
 
 TEST_F(ShootingTest, WiggleHoldWarpsEveryFrameAfreshAndKeepsColumnWAndRowH) {
@@ -109,7 +110,7 @@ TEST_F(ShootingTest, WiggleHoldWarpsEveryFrameAfreshAndKeepsColumnWAndRowH) {
 
     const std::vector<FramePlanes> frames = framesSent();
     ASSERT_EQ(frames.size(), 3u);
-    const FramePlanes cell = cinderloom::developFrame(module->cells, 0, 40, 30);
+    const FramePlanes cell = cinderloom::developFrame(module->cells().store(), 0, 40, 30);
     for (int slot = 0; slot < 3; ++slot) {
         const FramePlanes unwarped = slot < 2 ? cell : whiteFrame(41, 31);
         FramePlanes expected = unwarped;

@@ -27,8 +27,7 @@ TEST_F(CinderloomTest, StartUpCallsTheHostInOrderAndHandsOverTheDialog) {
                      "Tal_GotoFrame", "tal_StatusClose", "Tal_SendFormObject"}));
     auto* dialog = module->optionsDialog();
     ASSERT_NE(dialog, nullptr);
-    const Variant expectedWindow =
-        host::ObjectRef{{}, {}, static_cast<host::AutomationObject*>(dialog)};
+    const Variant expectedWindow = host::ObjectRef{{}, {}, &dialog->automation()};
     EXPECT_EQ(fake().calls().back().args, (std::vector<Variant>{expectedWindow, int16_t{0}}));
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(fake().callsOf("Tal_GotoFrameAdv")[1].args,

@@ -116,7 +116,7 @@ TEST(StripRenderingTest, FilmShowsCellsWhiteForEmptyOrMissingAndRedrawsOneSlotAl
     std::vector<int16_t> film{1, -1, -25536, 2};
     ViewPlanes canvas(26, 3);
     canvas.red.at(25, 1) = 99;
-    cinderloom::renderFilmSlots(canvas, store, film, geometry, 0, -1);
+    cinderloom::renderFilmSlots(canvas, store, film, geometry, 0, std::nullopt);
     const auto wholeFilm = [](int channel, int x, int y) {
         if (y >= 3 || x >= 24)
             return 0;
@@ -209,15 +209,15 @@ TEST_F(ViewsWindowTest, CellStripShowsTheSelectedCellNegativeAndPressesChooseByP
     EXPECT_EQ(uniformColour(*window.Picture1, 204, 732), QColor(Qt::black));
 
     send(window.Picture1, QEvent::MouseButtonPress, Qt::LeftButton, 150);
-    EXPECT_EQ(module->selectedCell, 1);
+    EXPECT_EQ(module->view().selectedCell, 1);
     EXPECT_EQ(uniformColour(*window.Picture1, 0, 98), green);
     EXPECT_EQ(uniformColour(*window.Picture1, 103, 199), QColor(165, 195, 135));
 
     send(window.Picture1, QEvent::MouseButtonPress, Qt::RightButton, 303);
-    EXPECT_EQ(module->selectedCell, 3);
+    EXPECT_EQ(module->view().selectedCell, 3);
     EXPECT_EQ(uniformColour(*window.Picture1, 103, 199), violet);
     send(window.Picture1, QEvent::MouseButtonPress, Qt::MiddleButton, 100);
-    EXPECT_EQ(module->selectedCell, 0);
+    EXPECT_EQ(module->view().selectedCell, 0);
 }
 
 TEST_F(ViewsWindowTest, ScrolledFilmPaintsTheSlotUnderThePointerAndRedrawsOnlyThatSlot) {
@@ -226,22 +226,25 @@ TEST_F(ViewsWindowTest, ScrolledFilmPaintsTheSlotUnderThePointerAndRedrawsOnlyTh
     window.HProp2->setPosition(3);
     emit window.HProp2->Scroll();
     // 101.33 × 3 = 304: slot 3 starts at 3 × 101 − 304 = −1, slot 4 at 100.
-    EXPECT_EQ(module->filmOffset, -304);
+    EXPECT_EQ(module->view().film.pixels(), -304);
     EXPECT_EQ(uniformColour(*window.Picture2, 0, 728), QColor(Qt::white));
 
     send(window.Picture2, QEvent::MouseButtonPress, Qt::RightButton, 0);
-    EXPECT_EQ(module->film[3], 0);
+    EXPECT_EQ(module->film().cellAt(3), 0);
     EXPECT_EQ(uniformColour(*window.Picture2, 0, 97), green);
     EXPECT_EQ(uniformColour(*window.Picture2, 102, 728), QColor(Qt::white));
 
     // Slot 6 changes without a redraw; a drag over slot 4 must leave it as
     // it was shown.
-    module->film[6] = 1;
+    module->film().set(6, 1);
     send(window.Picture2, QEvent::MouseMove, Qt::MiddleButton, 150);
-    EXPECT_EQ(module->film[4], 0);
-    EXPECT_EQ(module->redrawSlot, -1);
+    EXPECT_EQ(module->film().cellAt(4), 0);
     EXPECT_EQ(uniformColour(*window.Picture2, 0, 198), green);
     EXPECT_EQ(uniformColour(*window.Picture2, 203, 728), QColor(Qt::white));
+    // The slot redraws leave later redraws whole: slot 6, at 302..402, shows
+    // its cell once the film is drawn again.
+    window.Picture2_Paint();
+    EXPECT_EQ(uniformColour(*window.Picture2, 305, 399), violet);
 
     // The ruler prints each number from its slot's left edge: ink there, none
     // in the slot's middle.
@@ -261,37 +264,37 @@ TEST_F(ViewsWindowTest, PaintingOutsideTheFilmStoresNothingAndWideIndexesKeepThe
     auto& window = openWindow(320, 240, {green, violet});
     window.Picture2->resize(window.Picture2->width(), 76);
     window.Picture2_Paint();
-    const auto filmBefore = module->film;
+    const std::vector<int16_t> filmBefore = slotsOf(module->film());
 
     send(window.Picture2, QEvent::MouseMove, Qt::LeftButton, -101);
-    EXPECT_EQ(module->film, filmBefore);
+    EXPECT_EQ(slotsOf(module->film()), filmBefore);
     send(window.Picture2, QEvent::MouseMove, Qt::LeftButton, -100);
-    EXPECT_EQ(module->film[0], 0);
-    module->film[0] = -1;
+    EXPECT_EQ(module->film().cellAt(0), 0);
+    module->film().set(0, -1);
     send(window.Picture2, QEvent::MouseMove, Qt::LeftButton, -1);
-    EXPECT_EQ(module->film[0], 0);
+    EXPECT_EQ(module->film().cellAt(0), 0);
     // A move without a button held paints nothing.
     send(window.Picture2, QEvent::MouseMove, Qt::NoButton, 150);
-    EXPECT_EQ(module->film[1], -1);
+    EXPECT_EQ(module->film().cellAt(1), -1);
 
     // Position 29: offset −round(101.33 × 29) = −2939; x 300 is slot 32 of 30.
     window.HProp2->setPosition(29);
     emit window.HProp2->Scroll();
-    const auto filmAtEnd = module->film;
+    const std::vector<int16_t> filmAtEnd = slotsOf(module->film());
     send(window.Picture2, QEvent::MouseButtonPress, Qt::LeftButton, 300);
-    EXPECT_EQ(module->film, filmAtEnd);
+    EXPECT_EQ(slotsOf(module->film()), filmAtEnd);
 
     window.HProp2->setPosition(0);
     emit window.HProp2->Scroll();
-    module->selectedCell = 40000;
+    module->view().selectedCell = 40000;
     send(window.Picture2, QEvent::MouseButtonPress, Qt::LeftButton, 10);
-    EXPECT_EQ(module->film[0], -25536);
+    EXPECT_EQ(module->film().cellAt(0), -25536);
     EXPECT_EQ(uniformColour(*window.Picture2, 0, 728), QColor(Qt::white));
 }
 
 TEST_F(ViewsWindowTest, ContainerWidthChangeFitsTheGroupAndRedrawsTheWholeFilm) {
     auto& window = openWindow(320, 240, {green, violet});
-    module->film[0] = 1;
+    module->film().set(0, 1);
     window.Picture5->resize(600, window.Picture5->height());
     EXPECT_EQ(window.Picture2->width(), 596);
     EXPECT_EQ(window.Picture4->width(), 596);

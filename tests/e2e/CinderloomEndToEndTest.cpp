@@ -6,7 +6,6 @@
 #include "cinderloom/CLOptions.h"
 #include "cinderloom/Cinderloom.h"
 #include "cinderloom/Module1.h"
-#include "cinderloom/StripRendering.h"
 #include "cinderloom/WiggleWarp.h"
 #include "maker/binding/MakerLibraries.h"
 #include "maker/widgets/VxButton.h"
@@ -28,6 +27,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <span>
+#include <vector>
 
 namespace {
 
@@ -72,11 +73,12 @@ TEST(CinderloomEndToEnd, StartsUpRetrievesTheDemoAndHandsOverBothWindows) {
         hostObject.Invoke("Tal_GotoFrameAdv", {int32_t{11}, int16_t{3}});
         const host::ByteArray red =
             host::resultToPlane("tal_GetRbuffer", hostObject.Invoke("tal_GetRbuffer"));
-        ASSERT_EQ(module.cells.columns() * module.cells.rows(), static_cast<int64_t>(red.size()));
+        const cinderloom::CellStore& cells = module.cells().store();
+        ASSERT_EQ(cells.columns() * cells.rows(), static_cast<int64_t>(red.size()));
         EXPECT_TRUE(std::equal(red.data(), red.data() + red.size(),
-                               module.cells.cell(cinderloom::Channel::Red, 11)));
-        EXPECT_EQ(module.width, 320);
-        EXPECT_EQ(module.height, 240);
+                               cells.cell(cinderloom::Channel::Red, 11)));
+        EXPECT_EQ(module.cells().sizes().width, 320);
+        EXPECT_EQ(module.cells().sizes().height, 240);
 
         QTest::mouseClick(module.mainWindow()->vx_button3, Qt::LeftButton);
         EXPECT_FALSE(module.mainWindow()->isVisible());
@@ -135,8 +137,7 @@ int differingPixels(const cinderloom::FramePlanes& a, const cinderloom::FramePla
 // A press (and release) or a drag over `view` at the middle of cell or slot
 // `index`, for views whose first cell starts at 0.
 void pointAt(QWidget* view, QEvent::Type type, int index, const cinderloom::Module1& module) {
-    const double width =
-        cinderloom::cellGeometry(module.width, module.height, view->height()).exactWidth;
+    const double width = module.cells().sizes().geometryIn(view->height()).exactWidth;
     const QPointF at((index + 0.5) * width, view->height() / 2.0);
     const Qt::MouseButtons held =
         type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
@@ -167,22 +168,24 @@ TEST(CinderloomEndToEnd, ShootsAPaintedFilmIntoTheHostWithAndWithoutTheWiggle) {
     pointAt(window.Picture2, QEvent::MouseButtonRelease, 1, module);
     pointAt(window.Picture1, QEvent::MouseButtonPress, 7, module);
     pointAt(window.Picture2, QEvent::MouseButtonPress, 3, module);
-    ASSERT_EQ(module.film, (std::vector<int16_t>{3, 3, -1, 7}));
+    const std::span<const int16_t> film = module.film().slotCells();
+    ASSERT_EQ(std::vector<int16_t>(film.begin(), film.end()), (std::vector<int16_t>{3, 3, -1, 7}));
 
     QTest::mouseClick(window.vx_button2, Qt::LeftButton);
     const std::vector<cinderloom::FramePlanes> plain = hostFrames(host.object());
     ASSERT_EQ(plain.size(), 4u);
-    const auto cellSize = static_cast<std::size_t>(module.cells.columns() * module.cells.rows());
+    const cinderloom::CellStore& cells = module.cells().store();
+    const auto cellSize = static_cast<std::size_t>(cells.columns() * cells.rows());
     for (std::size_t slot = 0; slot < 4; ++slot)
         for (int c = 0; c < 3; ++c) {
             const host::ByteArray& plane = plain[slot][c];
             ASSERT_EQ(plane.size(), cellSize);
-            if (module.film[slot] < 0) {
+            if (film[slot] < 0) {
                 EXPECT_TRUE(std::all_of(plane.data(), plane.data() + plane.size(),
                                         [](uint8_t sample) { return sample == 255; }));
                 continue;
             }
-            const uint8_t* cell = module.cells.cell(cinderloom::kChannels[c], module.film[slot]);
+            const uint8_t* cell = cells.cell(cinderloom::kChannels[c], film[slot]);
             EXPECT_TRUE(std::equal(plane.data(), plane.data() + plane.size(), cell))
                 << "slot " << slot << ", channel " << c;
         }
@@ -194,16 +197,17 @@ TEST(CinderloomEndToEnd, ShootsAPaintedFilmIntoTheHostWithAndWithoutTheWiggle) {
     QTest::mouseClick(window.vx_button2, Qt::LeftButton);
     const std::vector<cinderloom::FramePlanes> wiggled = hostFrames(host.object());
     ASSERT_EQ(wiggled.size(), 4u);
+    const cinderloom::FrameSizes& sizes = module.cells().sizes();
     for (std::size_t slot = 0; slot < 4; ++slot) {
         cinderloom::FramePlanes expected = plain[slot];
         cinderloom::wiggleWarp(16, 4, plain[slot][0], plain[slot][1], plain[slot][2], expected[0],
-                               expected[1], expected[2], module.width, module.height,
+                               expected[1], expected[2], sizes.width, sizes.height,
                                maker::noise3.pointer(), depths);
-        EXPECT_EQ(differingPixels(wiggled[slot], expected, module.width, module.height), 0)
+        EXPECT_EQ(differingPixels(wiggled[slot], expected, sizes.width, sizes.height), 0)
             << "slot " << slot;
     }
-    EXPECT_GT(differingPixels(wiggled[0], wiggled[1], module.width, module.height), 0);
-    EXPECT_GT(differingPixels(wiggled[0], plain[0], module.width, module.height), 0);
+    EXPECT_GT(differingPixels(wiggled[0], wiggled[1], sizes.width, sizes.height), 0);
+    EXPECT_GT(differingPixels(wiggled[0], plain[0], sizes.width, sizes.height), 0);
 
     // The host stays on the latest animation.
     EXPECT_EQ(host::resultToInt32("tal_GetTotalFrames", host.object().Invoke("tal_GetTotalFrames")),

@@ -1,0 +1,127 @@
+#include "cinderloom/FrameRetrieval.h"
+
+#include "automation/PlaneShape.h"
+#include "automation/ResultConversions.h"
+#include "cinderloom/CosmeticHostCalls.h"
+#include "platform/Hourglass.h"
+#include "platform/MessageBox.h"
+
+#include <array>
+#include <cstring>
+#include <new>
+
+namespace cinderloom {
+namespace {
+
+constexpr int16_t kGotoFrameMode = 3;
+
+int32_t sizeFrom(host::AutomationObject& hostCalls, const QString& method) {
+    return host::resultToSize(method, hostCalls.Invoke(method));
+}
+
+FrameSizes readFrameSizes(host::AutomationObject& hostCalls) {
+    FrameSizes sizes;
+    sizes.width = sizeFrom(hostCalls, QStringLiteral("tal_BufferWidth"));
+    sizes.height = sizeFrom(hostCalls, QStringLiteral("tal_BufferHeight"));
+    sizes.count = sizeFrom(hostCalls, QStringLiteral("tal_GetTotalFrames"));
+    return sizes;
+}
+
+// The sizes came from three calls; a store they make too large to hold is
+// reported as their result, not as a failure of its own.
+CellStore& storeFor(RetrievedCells& cells) {
+    const FrameSizes& sizes = cells.sizes();
+    const auto tooLarge = [&](const QString& reason) {
+        return CellStoreError(
+            QStringLiteral("tal_BufferWidth, tal_BufferHeight and tal_GetTotalFrames gave %1 "
+                           "frames of %2 x %3 pixels, which cannot be held: %4")
+                .arg(sizes.count)
+                .arg(sizes.width)
+                .arg(sizes.height)
+                .arg(reason)
+                .toStdString());
+    };
+    try {
+        return cells.storeToOverwrite();
+    } catch (const CellStoreError& error) {
+        throw tooLarge(QString::fromUtf8(error.what()));
+    } catch (const std::bad_alloc&) {
+        throw tooLarge(QStringLiteral("out of memory"));
+    }
+}
+
+// The plane must hold every sample the cell is copied from.
+void checkCoversFrame(const QString& method, const host::ByteArray& plane, int64_t columns,
+                      int64_t rows) {
+    if (!host::planeCovers(plane, columns, rows))
+        throw host::PlaneShapeError(
+            QStringLiteral("%1 returned a plane of %2, which does not cover the "
+                           "frame's %3 × %4 samples (0 To %5, 0 To %6).")
+                .arg(method, plane.boundsText())
+                .arg(columns)
+                .arg(rows)
+                .arg(columns - 1)
+                .arg(rows - 1)
+                .toStdString());
+}
+
+void copyFrame(host::AutomationObject& hostCalls, CellStore& store, int32_t frame) {
+    hostCalls.Invoke(QStringLiteral("Tal_GotoFrameAdv"), {frame, kGotoFrameMode});
+
+    static const std::array<QString, 3> methods{QStringLiteral("tal_GetRbuffer"),
+                                                QStringLiteral("tal_GetGbuffer"),
+                                                QStringLiteral("Tal_GetBbuffer")};
+    std::array<host::ByteArray, 3> planes;
+    for (std::size_t channel = 0; channel < planes.size(); ++channel)
+        planes[channel] = host::resultToPlane(methods[channel], hostCalls.Invoke(methods[channel]));
+
+    const int64_t columns = store.columns();
+    const int64_t rows = store.rows();
+    const auto rowBytes = static_cast<std::size_t>(columns);
+    for (std::size_t channel = 0; channel < planes.size(); ++channel) {
+        const host::ByteArray& plane = planes[channel];
+        checkCoversFrame(methods[channel], plane, columns, rows);
+        uint8_t* target = store.cell(kChannels[channel], frame);
+        const uint8_t* source = plane.data();
+        const auto sourceStride = static_cast<std::size_t>(plane.count(0));
+        if (sourceStride == rowBytes) {
+            std::memcpy(target, source, rowBytes * static_cast<std::size_t>(rows));
+            continue;
+        }
+        for (int64_t y = 0; y < rows; ++y, target += rowBytes, source += sourceStride)
+            std::memcpy(target, source, rowBytes);
+    }
+}
+
+} // namespace
+
+void retrieveFrames(host::AutomationObject& hostCalls, RetrievedCells& cells) {
+    cells.recordSizes(readFrameSizes(hostCalls));
+    const int32_t frames = cells.sizes().count;
+
+    const platform::HourglassGuard hourglass;
+    ignoringHostCallFailure([&] {
+        hostCalls.Invoke(QStringLiteral("tal_StatusOpen"),
+                         {QStringLiteral("Retrieving frames...")});
+        hostCalls.Invoke(QStringLiteral("tal_Status"), {int16_t{0}});
+    });
+
+    if (frames < 2) {
+        platform::showMessageBox(QStringLiteral("No animation"));
+        hostCalls.Invoke(QStringLiteral("tal_StatusClose"));
+        return;
+    }
+
+    CellStore& store = storeFor(cells);
+    const double percentPerFrame = 100.0 / frames;
+    for (int32_t frame = 0; frame < frames; ++frame) {
+        copyFrame(hostCalls, store, frame);
+        ignoringHostCallFailure(
+            [&] { hostCalls.Invoke(QStringLiteral("tal_Status"), {percentPerFrame * frame}); });
+    }
+
+    hostCalls.Invoke(QStringLiteral("Tal_GotoFrame"), {int16_t{0}});
+    hostCalls.Invoke(QStringLiteral("tal_StatusClose"));
+}
+
+} // namespace cinderloom

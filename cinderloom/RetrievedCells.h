@@ -1,0 +1,53 @@
+#pragma once
+
+#include "cinderloom/CellStore.h"
+#include "cinderloom/StripRendering.h"
+
+#include <cstdint>
+
+namespace cinderloom {
+
+// W, H and N: the host's buffer width and height and its frame count as one
+// retrieval read them. A cell holds columns 0..W and rows 0..H of its frame.
+struct FrameSizes {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t count = 0;
+
+    int64_t columns() const { return int64_t{width} + 1; }
+    int64_t rows() const { return int64_t{height} + 1; }
+    // How cells of frames this size lie in a view `viewHeight` pixels high.
+    CellGeometry geometryIn(int32_t viewHeight) const {
+        return cellGeometry(width, height, viewHeight);
+    }
+};
+
+// The cells the film is painted from: the sizes the host reported at the last
+// retrieval, and the store the last retrieval that went on to copy frames
+// filled. A retrieval that stops early (too few frames) keeps the sizes it
+// read but leaves the store as it was, so the two may disagree: what reads
+// samples asks the store for its extents, never the sizes.
+class RetrievedCells {
+public:
+    const FrameSizes& sizes() const { return sizes_; }
+    const CellStore& store() const { return store_; }
+
+    // The sizes a retrieval has just read, kept whatever it does next.
+    void recordSizes(const FrameSizes& sizes) { sizes_ = sizes; }
+
+    // The store a retrieval of the recorded sizes overwrites sample by
+    // sample: this one when it has their shape, else a new one. The old cells
+    // go first, so that old and new never have to fit in memory together.
+    // CellStoreError or std::bad_alloc when the new store cannot be made; the
+    // store is then empty.
+    CellStore& storeToOverwrite();
+
+    // Lets go of the cells: the next retrieval makes its store afresh.
+    void releaseStore() { store_ = CellStore(); }
+
+private:
+    FrameSizes sizes_;
+    CellStore store_;
+};
+
+} // namespace cinderloom
