@@ -1,5 +1,7 @@
 #include "maker/zibbet/zibbet.h"
 
+#include "maker/zibbet/ScaleTaps.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -33,129 +35,7 @@
 
 namespace {
 
-constexpr int kWeightBits = 14; // pmaddwd takes signed 16-bit weights
-constexpr std::uint32_t kOne = 1u << kWeightBits;
-constexpr int kFractionBits = 8; // of the intermediate row
-constexpr int kVerticalShift = kWeightBits - kFractionBits;
-constexpr std::uint32_t kVerticalHalf = 1u << (kVerticalShift - 1);
-constexpr int kHorizontalShift = kWeightBits + kFractionBits;
-constexpr std::uint32_t kHorizontalHalf = 1u << (kHorizontalShift - 1);
-
-static_assert(255ull * kOne + kVerticalHalf < (1ull << 32));
-static_assert(((255ull * kOne + kVerticalHalf) >> kVerticalShift) == 255u << kFractionBits);
-static_assert((255ull << kFractionBits) * kOne + kHorizontalHalf < (1ull << 32));
-
-// General taps of one axis: destination index d reads count[d] consecutive
-// source indices from start[d]; their weights follow one another in weights.
-struct Taps {
-    std::vector<std::int32_t> start;
-    std::vector<std::int32_t> count;
-    std::vector<std::uint32_t> firstWeight; // index into weights
-    std::vector<std::uint16_t> weights;
-    std::int32_t maxCount = 0;
-
-    void reserve(std::size_t destinations, std::size_t totalTaps) {
-        start.reserve(destinations);
-        count.reserve(destinations);
-        firstWeight.reserve(destinations);
-        weights.reserve(totalTaps);
-    }
-    void begin(std::int64_t source) {
-        start.push_back(static_cast<std::int32_t>(source));
-        count.push_back(0);
-        firstWeight.push_back(static_cast<std::uint32_t>(weights.size()));
-    }
-    void add(std::uint32_t weight) {
-        weights.push_back(static_cast<std::uint16_t>(weight));
-        if (++count.back() > maxCount)
-            maxCount = count.back();
-    }
-};
-
-// Linear interpolation for dst >= src, pixel centres aligned: destination
-// index d sits at source position p = (d + 1/2) * src / dst - 1/2, held
-// within 0..src-1. Integer arithmetic on 2 * dst * p = (2d + 1) * src - dst.
-// Gives, per destination index, the left sample and the right sample's
-// weight (the left one's is kOne minus it); the right sample is left + 1
-// whenever its weight is not 0.
-void linearPositions(std::int64_t src, std::int64_t dst, std::vector<std::int32_t>& left,
-                     std::vector<std::uint16_t>& rightWeight) {
-    left.resize(static_cast<std::size_t>(dst));
-    rightWeight.resize(static_cast<std::size_t>(dst));
-    const std::int64_t denominator = 2 * dst;
-    for (std::int64_t d = 0; d < dst; ++d) {
-        const std::int64_t numerator = (2 * d + 1) * src - dst;
-        std::int64_t index = 0;
-        std::int64_t remainder = 0;
-        if (numerator > 0) {
-            index = numerator / denominator;
-            remainder = numerator % denominator;
-        }
-        if (index >= src - 1) {
-            index = src - 1;
-            remainder = 0;
-        }
-        // round(remainder / denominator * kOne); at most kOne
-        const std::int64_t weight = (remainder * kOne + denominator / 2) / denominator;
-        left[static_cast<std::size_t>(d)] = static_cast<std::int32_t>(index);
-        rightWeight[static_cast<std::size_t>(d)] = static_cast<std::uint16_t>(weight);
-    }
-}
-
-Taps linearTaps(std::int64_t src, std::int64_t dst) {
-    std::vector<std::int32_t> left;
-    std::vector<std::uint16_t> rightWeight;
-    linearPositions(src, dst, left, rightWeight);
-    Taps taps;
-    taps.reserve(static_cast<std::size_t>(dst), 2 * static_cast<std::size_t>(dst));
-    for (std::size_t d = 0; d < left.size(); ++d) {
-        const std::uint32_t right = rightWeight[d];
-        if (right == kOne) {
-            taps.begin(left[d] + 1);
-            taps.add(kOne);
-            continue;
-        }
-        taps.begin(left[d]);
-        taps.add(kOne - right);
-        if (right != 0)
-            taps.add(right);
-    }
-    return taps;
-}
-
-// Box filter for dst < src: destination index d covers the source span
-// [d * src / dst, (d + 1) * src / dst). Measured in units of 1/dst of a
-// sample that is [d * src, (d + 1) * src), and source index i covers
-// [i * dst, (i + 1) * dst). A sample's weight is its share of the span; the
-// shares are rounded cumulatively, so they sum to exactly kOne and none is
-// negative.
-Taps boxTaps(std::int64_t src, std::int64_t dst) {
-    Taps taps;
-    taps.reserve(static_cast<std::size_t>(dst),
-                 static_cast<std::size_t>(src) + static_cast<std::size_t>(dst));
-    for (std::int64_t d = 0; d < dst; ++d) {
-        const std::int64_t low = d * src;
-        const std::int64_t high = low + src;
-        const std::int64_t first = low / dst;
-        const std::int64_t last = (high - 1) / dst;
-        taps.begin(first);
-        std::int64_t covered = 0;
-        std::int64_t previous = 0;
-        for (std::int64_t i = first; i <= last; ++i) {
-            const std::int64_t from = i * dst > low ? i * dst : low;
-            const std::int64_t to = (i + 1) * dst < high ? (i + 1) * dst : high;
-            covered += to - from;
-            const std::int64_t rounded = (covered * kOne + src / 2) / src;
-            taps.add(static_cast<std::uint32_t>(rounded - previous));
-            previous = rounded;
-        }
-    }
-    return taps;
-}
-
-Taps axisTaps(std::int64_t src, std::int64_t dst) {
-    return dst < src ? boxTaps(src, dst) : linearTaps(src, dst);
-}
+using namespace zibbet;
 
 // One plane's source rows for one destination row into an intermediate row
 // (value << 8, at most 65280).
@@ -342,12 +222,6 @@ HorizontalBox horizontalBoxFor(std::int32_t span) {
     default:
         return horizontalBox<0>;
     }
-}
-
-bool sameTaps(const Taps& taps, std::size_t a, std::size_t b) {
-    return taps.start[a] == taps.start[b] && taps.count[a] == taps.count[b] &&
-           std::memcmp(&taps.weights[taps.firstWeight[a]], &taps.weights[taps.firstWeight[b]],
-                       static_cast<std::size_t>(taps.count[a]) * sizeof(std::uint16_t)) == 0;
 }
 
 void scale(const std::uint8_t* red, const std::uint8_t* green, const std::uint8_t* blue,
