@@ -11,6 +11,7 @@
 #include "tallowick/CommandLine.h"
 #include "tallowick/DBusWindowCaller.h"
 #include "tallowick/DocumentSaving.h"
+#include "tallowick/ExitStatus.h"
 #include "tallowick/HostObject.h"
 #include "tallowick/HostStartup.h"
 #include "tallowick/HostWindow.h"
@@ -29,12 +30,6 @@
 namespace {
 
 using namespace tallowick;
-
-// Start-up failures: a bad option, a picture that cannot be read, a plug-in
-// that is not there.
-constexpr int kStartFailure = 2;
-// The host could not serve: no session bus, or another host owns the name.
-constexpr int kServiceFailure = 1;
 
 void report(const QString& text) {
     std::fprintf(stderr, "tallowick: %s\n", qPrintable(text));
@@ -226,6 +221,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(qPrintable(usageText()), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::fputs(qPrintable(versionText()), stdout);
         return 0;
     }
     std::vector<char*> qtArguments = applicationArguments(argv[0], options);
