@@ -1,5 +1,6 @@
 #include "link/DBusExport.h"
 
+#include "link/AutomationInterface.h"
 #include "link/BusDepartures.h"
 #include "link/DBusMessages.h"
 #include "link/DBusWire.h"
@@ -31,14 +32,10 @@ public:
                 [this](const QString& name) { peers_.erase(name); });
     }
 
+    // Word for word the description installed for callers, so that the two
+    // cannot differ.
     QString introspect(const QString&) const override {
-        return QStringLiteral("<interface name=\"%1\">"
-                              "<method name=\"%2\">"
-                              "<arg name=\"method\" type=\"s\" direction=\"in\"/>"
-                              "<arg name=\"arguments\" type=\"a(yv)\" direction=\"in\"/>"
-                              "<arg name=\"result\" type=\"a(yv)\" direction=\"out\"/>"
-                              "</method></interface>")
-            .arg(kInterface, kMethod);
+        return QString::fromUtf8(kInterfaceDescription);
     }
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {

@@ -16,34 +16,11 @@
 
 // The wire format of the automation link over D-Bus.
 //
-// Every automation object (the host object, a window a program hands to the
-// host) implements one interface, "Tallowick.Automation", with one method:
-//
-//     Invoke(s method, a(yv) arguments) -> a(yv) result
-//
-// `method` is the name as the caller spelled it; the receiver matches it. The
-// result array holds no value (the method returned Empty) or one. A failed
-// call answers with the D-Bus error "Tallowick.Automation.Error.Failed" whose
-// message is the reason; a call of an operation the object does not have
-// answers with "Tallowick.Automation.Error.UnknownOperation" instead.
-//
-// Each automation value is a struct of a type tag and a D-Bus variant whose
-// content the tag fixes:
-//
-//     tag  automation type  variant content
-//     0    Empty            y, always 0
-//     1    Integer          n
-//     2    Long             i
-//     3    Double           d
-//     4    String           s (a string holding a NUL character cannot cross)
-//     5    Boolean          b
-//     6    Byte()           (a(ii)h): the bounds, one (lower bound, count) per
-//                           dimension, first dimension first (none for an
-//                           array without dimensions), and a memory file
-//                           holding the bytes at its start, first index
-//                           fastest; the file may be larger than the bounds
-//                           need, and is sealed against shrinking and growing
-//     7    Object           (so): the owner's bus name and the object path
+// What a caller sends and receives (the interface "Tallowick.Automation", its
+// one method Invoke(s method, a(yv) arguments) -> a(yv) result, the type tag
+// of each value and its variant content, the errors) is written for callers
+// in link/Tallowick.Automation.xml, which the package installs and the served
+// objects answer Introspect with. The constants and WireTag below follow it.
 //
 // Byte arrays cross in shared memory because inline D-Bus arrays are an order
 // of magnitude too slow for whole channel planes. Creating a memory file for

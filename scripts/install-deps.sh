@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the demo need,
-# skipping the update and the install when everything is already there.
+# Installs the Debian 12 packages the build, the tests, the package's checks
+# and the demo need, skipping the update and the install when everything is
+# already there.
 set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-image-formats-plugins libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    dbus-daemon fonts-liberation2 desktop-file-utils dpkg-dev
+    dbus-daemon dbus-bin fonts-liberation2 dpkg-dev
+    librsvg2-bin
+    desktop-file-utils appstream lintian man-db
 )
 
 missing=()

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The whole test suite from a fresh clone: installs what is missing, then
-# configures, builds and runs every test twice, once in a plain build and once
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# configures, builds and runs every test twice, once in a plain build with
+# Debian's compiler and linker flags and once under AddressSanitizer and
+# UndefinedBehaviorSanitizer; last it checks the plain build's install and
+# the Debian package made from it.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -27,7 +29,11 @@ run_suite() {
 }
 
 echo "== Plain build"
-run_suite "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# With the package's flags, so that the tests run the code as it ships and
+# the package below can be made from this build.
+flags_text=$("$root/scripts/debian-build-flags.sh")
+mapfile -t debian_flags <<<"$flags_text"
+run_suite "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${debian_flags[@]}"
 
 echo "== Sanitizer build"
 # Full stacks for allocations, so that the leak suppressions can match them.
@@ -38,3 +44,7 @@ run_suite "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DTALLOWICK_SANITIZE=O
 
 echo "== Installed programs"
 "$root/scripts/check-install.sh" "$root/build/release"
+
+echo "== Debian package"
+deb=$("$root/scripts/make-deb.sh" "$root/build/release")
+"$root/scripts/check-package.sh" "$deb"

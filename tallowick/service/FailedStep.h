@@ -1,18 +1,13 @@
 #pragma once
 
+#include "tallowick/startup/ExitStatus.h"
+
 #include <QString>
 #include <cstdio>
 #include <stdexcept>
 #include <utility>
 
 namespace tallowick {
-
-// Start-up failures: a bad option, a picture that cannot be read, a plug-in
-// that is not there.
-inline constexpr int kStartFailure = 2;
-// The host could not serve: no session bus, or another host owns the name;
-// or it lost the bus, or could not save what it was asked to.
-inline constexpr int kServiceFailure = 1;
 
 // A step of the host's run that failed: what standard error is told, and the
 // status the host ends with.

@@ -90,6 +90,10 @@ int HostRun::runSteps() {
         std::fputs(qPrintable(usageText()), stdout);
         return 0;
     }
+    if (options_.version) {
+        std::fputs(qPrintable(versionText()), stdout);
+        return 0;
+    }
     if (!startApplication())
         return platform::kNoDisplayStatus;
     openDocuments();

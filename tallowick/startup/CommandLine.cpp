@@ -1,10 +1,84 @@
 #include "tallowick/startup/CommandLine.h"
 
+#include "version/Version.h"
+
 #include <QSet>
+#include <algorithm>
+#include <stdexcept>
 
 namespace tallowick {
 
 namespace {
+
+using namespace Qt::StringLiterals;
+
+constexpr OptionDescription kOptions[] = {
+    {"--anim"_L1, "PATH"_L1,
+     "open an animation: a folder of pictures in name order, or one multi-frame picture file"_L1},
+    {"--image"_L1, "PATH"_L1,
+     "open a still picture\n(neither: a built-in demo animation of 12 frames)"_L1},
+    {"--brush"_L1, "PATH"_L1, "the custom brush, from a picture"_L1},
+    {"--no-brush"_L1, {}, "no custom brush\n(neither: a built-in brush of 64 x 48)"_L1},
+    {"--wallpaper"_L1, "PATH"_L1, "the backdrop picture plug-ins ask for"_L1},
+    {"--save-dir"_L1, "DIR"_L1,
+     "when the host ends, save every document as DIR/docN/frameNNNN.png (DIR is created and "
+     "checked for writing at start)"_L1},
+    {"--trace"_L1, "FILE"_L1, "write one JSON line per call the host receives"_L1},
+    {"--memory-budget"_L1, "MIB"_L1,
+     "the memory, in MiB, that documents, their frames and undo snapshots may hold together "
+     "(default: half of the machine's memory); a document beyond it is refused, and the oldest "
+     "undo snapshots make room"_L1},
+    {"--headless"_L1,
+     {},
+     "no window, and no display needed; the plug-in started by --run still shows its window. "
+     "The host ends with that plug-in, on SIGTERM or SIGINT, or with status 1 when it loses "
+     "the session bus"_L1},
+    {"--run"_L1, "PROGRAM [ARG]"_L1,
+     "start the plug-in PROGRAM from the host's folder, with an optional argument text"_L1},
+    {"--version"_L1, {}, "print the version and end"_L1},
+    {"--help"_L1, {}, "print this summary of the options and end"_L1},
+};
+
+bool isDescribed(const QString& option) {
+    return std::any_of(std::begin(kOptions), std::end(kOptions),
+                       [&option](const OptionDescription& row) { return row.name == option; });
+}
+
+// Appends `text` in lines of at most kUsageWidth columns where its words
+// allow, every line but the first indented to `indent`; the first continues
+// what `out` ends with.
+void appendWrapped(QString& out, QLatin1StringView text, qsizetype indent) {
+    const QString margin(indent, u' ');
+    qsizetype column = indent;
+    bool lineStarted = false;
+    for (const QString& line : QString(text).split(u'\n')) {
+        if (lineStarted) {
+            out += u'\n' + margin;
+            column = indent;
+            lineStarted = false;
+        }
+        for (const QString& word : line.split(u' ', Qt::SkipEmptyParts)) {
+            if (lineStarted && column + 1 + word.size() > kUsageWidth) {
+                out += u'\n' + margin;
+                column = indent;
+                lineStarted = false;
+            }
+            if (lineStarted) {
+                out += u' ';
+                ++column;
+            }
+            out += word;
+            column += word.size();
+            lineStarted = true;
+        }
+    }
+    out += u'\n';
+}
+
+QString labelOf(const OptionDescription& option) {
+    return option.value.isEmpty() ? QString(option.name)
+                                  : QString(option.name) + u' ' + option.value;
+}
 
 [[noreturn]] void refuse(const QString& option, const QString& reason) {
     throw CommandLineError(QStringLiteral("%1: %2").arg(option, reason).toStdString());
@@ -67,6 +141,8 @@ HostOptions parseCommandLine(const QStringList& arguments) {
         const QString option = reader.take();
         if (!isOption(option))
             refuse(option, QStringLiteral("unexpected argument; options start with \"--\""));
+        if (!isDescribed(option))
+            refuse(option, QStringLiteral("unknown option; --help lists the options"));
         reader.markSeen(option);
         if (option == QLatin1String("--anim")) {
             options.document = DocumentSource::Animation;
@@ -97,8 +173,11 @@ HostOptions parseCommandLine(const QStringList& arguments) {
                 options.runArgument = reader.take();
         } else if (option == QLatin1String("--help")) {
             options.help = true;
+        } else if (option == QLatin1String("--version")) {
+            options.version = true;
         } else {
-            refuse(option, QStringLiteral("unknown option; --help lists the options"));
+            throw std::logic_error("the option table lists " + option.toStdString() +
+                                   ", which the parser does not take");
         }
     }
     refuseBoth(reader, QStringLiteral("--anim"), QStringLiteral("--image"));
@@ -106,33 +185,25 @@ HostOptions parseCommandLine(const QStringList& arguments) {
     return options;
 }
 
+std::span<const OptionDescription> optionDescriptions() {
+    return kOptions;
+}
+
 QString usageText() {
-    return QStringLiteral(
-        "Usage: tallowick [options]\n"
-        "\n"
-        "  --anim PATH          open an animation: a folder of pictures in name order,\n"
-        "                       or one multi-frame picture file\n"
-        "  --image PATH         open a still picture\n"
-        "                       (neither: a built-in demo animation of 12 frames)\n"
-        "  --brush PATH         the custom brush, from a picture\n"
-        "  --no-brush           no custom brush\n"
-        "                       (neither: a built-in brush of 64 x 48)\n"
-        "  --wallpaper PATH     the backdrop picture plug-ins ask for\n"
-        "  --save-dir DIR       when the host ends, save every document as\n"
-        "                       DIR/docN/frameNNNN.png (DIR is created and checked\n"
-        "                       for writing at start)\n"
-        "  --trace FILE         write one JSON line per call the host receives\n"
-        "  --memory-budget MIB  the memory, in MiB, that documents, their frames and\n"
-        "                       undo snapshots may hold together (default: half of\n"
-        "                       the machine's memory); a document beyond it is\n"
-        "                       refused, and the oldest undo snapshots make room\n"
-        "  --headless           no window, and no display needed; the plug-in started\n"
-        "                       by --run still shows its window. The host ends with\n"
-        "                       that plug-in, on SIGTERM or SIGINT, or with status 1\n"
-        "                       when it loses the session bus\n"
-        "  --run PROGRAM [ARG]  start the plug-in PROGRAM from the host's folder,\n"
-        "                       with an optional argument text\n"
-        "  --help               show this text\n");
+    qsizetype widestLabel = 0;
+    for (const OptionDescription& option : kOptions)
+        widestLabel = std::max(widestLabel, labelOf(option).size());
+    const qsizetype indent = 2 + widestLabel + 2;
+    QString text = QStringLiteral("Usage: tallowick [options]\n\n");
+    for (const OptionDescription& option : kOptions) {
+        text += QStringLiteral("  ") + labelOf(option).leftJustified(widestLabel + 2);
+        appendWrapped(text, option.text, indent);
+    }
+    return text;
+}
+
+QString versionText() {
+    return QStringLiteral("tallowick %1\n").arg(QLatin1StringView(version::kProjectVersion));
 }
 
 } // namespace tallowick

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QLatin1StringView>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <stdexcept>
 
 namespace tallowick {
@@ -35,7 +37,22 @@ struct HostOptions {
     std::optional<QString> runProgram;
     std::optional<QString> runArgument;
     bool help = false;
+    bool version = false;
 };
+
+// One option as `--help` and the manual page describe it.
+struct OptionDescription {
+    QLatin1StringView name;
+    // What follows the option on the command line ("PATH", "PROGRAM [ARG]");
+    // empty for a switch.
+    QLatin1StringView value;
+    // What it does, in words the printer wraps; "\n" ends a line early.
+    QLatin1StringView text;
+};
+
+// Every option the host takes, in the order `--help` lists them: the parser
+// refuses any other as unknown.
+std::span<const OptionDescription> optionDescriptions();
 
 // Parses the arguments after the program's name. `--run PROGRAM` takes the
 // next argument as the plug-in's argument text unless it starts with "--".
@@ -46,7 +63,13 @@ HostOptions parseCommandLine(const QStringList& arguments);
 // The largest --memory-budget taken, in MiB: a pebibyte.
 inline constexpr uint64_t kLargestMemoryBudgetMiB = uint64_t{1} << 30;
 
-// The text `--help` prints.
+// The width `--help` wraps its text to.
+inline constexpr qsizetype kUsageWidth = 80;
+
+// The text `--help` prints: the options of optionDescriptions().
 QString usageText();
+
+// The text `--version` prints: the program's name and the project's version.
+QString versionText();
 
 } // namespace tallowick

@@ -1,6 +1,7 @@
 #include "tallowick/startup/CommandLine.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -65,6 +66,43 @@ TEST(CommandLine, BadInputIsNamed) {
               "--no-brush: cannot be combined with --brush");
     EXPECT_EQ(parseError({"--headless", "extra"}),
               "extra: unexpected argument; options start with \"--\"");
+}
+
+TEST(CommandLine, EveryDescribedOptionIsTaken) {
+    // The table is the parser's list of options: one it describes but does
+    // not take would fail here rather than in a user's hands.
+    for (const tallowick::OptionDescription& option : tallowick::optionDescriptions()) {
+        QStringList arguments{QString(option.name)};
+        if (!option.value.isEmpty())
+            arguments.append(option.name == QLatin1StringView("--memory-budget") ? "64" : "value");
+        EXPECT_EQ(parseError(arguments), "no error") << QString(option.name).toStdString();
+    }
+    EXPECT_TRUE(parseCommandLine({"--version"}).version);
+    EXPECT_FALSE(parseCommandLine({"--help"}).version);
+}
+
+// The text without any white space: words wrapped differently still match.
+QString withoutSpaces(QString text) {
+    return text.remove(QRegularExpression(QStringLiteral("\\s")));
+}
+
+TEST(CommandLine, HelpShowsEveryOptionWithItsWholeTextWithinItsWidth) {
+    const QString usage = tallowick::usageText();
+    const QStringList lines = usage.split('\n');
+    for (const QString& line : lines)
+        EXPECT_LE(line.size(), tallowick::kUsageWidth) << line.toStdString();
+    const QString compact = withoutSpaces(usage);
+    for (const tallowick::OptionDescription& option : tallowick::optionDescriptions()) {
+        const QString label =
+            QString(option.name) + (option.value.isEmpty() ? "" : " " + QString(option.value));
+        // Each option starts a line of its own, its text beside it.
+        EXPECT_TRUE(usage.contains("\n  " + label + "  ")) << label.toStdString();
+        EXPECT_TRUE(compact.contains(withoutSpaces(label + QString(option.text))))
+            << label.toStdString();
+    }
+    // A line ended early in the table ends the line in the text too.
+    EXPECT_TRUE(usage.contains(
+        QRegularExpression(QStringLiteral("open a still picture\\n +\\(neither: a built-in"))));
 }
 
 TEST(CommandLineBudget, TheBudgetIsGivenInMiBAndBadValuesAreNamed) {
