@@ -5,7 +5,9 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tallowick)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR ${TALLOWICK_VENDOR})
-set(CPACK_PACKAGE_CONTACT "${TALLOWICK_VENDOR} <tallowick@tallowick.org>")
+# The project has no mail address of its own: localhost says so instead of
+# an address nobody reads (see lintian-overrides).
+set(CPACK_PACKAGE_CONTACT "${TALLOWICK_VENDOR} <tallowick@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY ${PROJECT_DESCRIPTION})
 # Read here rather than named as CPACK_PACKAGE_DESCRIPTION_FILE, which cpack
 # reads with XML escapes ("host&apos;s").

@@ -44,7 +44,7 @@ expected="Cinderloom_pm Marrowset_pm libZibbet.so libvxfilter.so tallowick"
 found=$(cd "$app" && LC_ALL=C ls | tr '\n' ' ' | sed 's/ $//')
 [ "$found" = "$expected" ] || fail "$app holds \"$found\", expected \"$expected\""
 [ -x "$prefix/bin/tallowick" ] || fail "$prefix/bin/tallowick is not an executable launcher"
-for file in share/applications/tallowick.desktop share/icons/hicolor/scalable/apps/tallowick.svg \
+for file in share/icons/hicolor/scalable/apps/tallowick.svg \
     share/icons/hicolor/48x48/apps/tallowick.png share/icons/hicolor/256x256/apps/tallowick.png \
     share/man/man1/tallowick.1.gz share/doc/tallowick/copyright share/doc/tallowick/changelog.gz; do
     [ -f "$prefix/$file" ] || fail "$prefix/$file is missing"
@@ -52,6 +52,16 @@ done
 metainfo=("$prefix"/share/metainfo/*.metainfo.xml)
 [ ${#metainfo[@]} -eq 1 ] && [ -f "${metainfo[0]}" ] ||
     fail "expected one AppStream file in $prefix/share/metainfo, found: ${metainfo[*]}"
+# The AppStream file, the desktop entry and what the one launches carry the
+# same id.
+id=$(sed -n 's|.*<id>\(.*\)</id>.*|\1|p' "${metainfo[0]}")
+[ "${metainfo[0]##*/}" = "$id.metainfo.xml" ] ||
+    fail "${metainfo[0]} is not named after its id \"$id\""
+launchable=$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "${metainfo[0]}")
+[ "$launchable" = "$id.desktop" ] ||
+    fail "${metainfo[0]} launches \"$launchable\", expected \"$id.desktop\""
+desktop="$prefix/share/applications/$id.desktop"
+[ -f "$desktop" ] || fail "$desktop is missing"
 interfaces=("$prefix"/share/dbus-1/interfaces/*.xml)
 [ ${#interfaces[@]} -eq 1 ] && [ -f "${interfaces[0]}" ] ||
     fail "expected one interface description in $prefix/share/dbus-1/interfaces, found: ${interfaces[*]}"
@@ -74,8 +84,7 @@ for program in "$app"/*; do
     done
 done
 
-desktop-file-validate "$prefix/share/applications/tallowick.desktop" ||
-    fail "desktop-file-validate rejects $prefix/share/applications/tallowick.desktop"
+desktop-file-validate "$desktop" || fail "desktop-file-validate rejects $desktop"
 appstreamcli validate --no-net "${metainfo[0]}" >"$work/appstream.log" 2>&1 ||
     fail "appstreamcli validate rejects ${metainfo[0]}: $(cat "$work/appstream.log")"
 

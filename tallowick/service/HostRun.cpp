@@ -17,6 +17,7 @@
 #include "tallowick/startup/HostStartup.h"
 #include "tallowick/startup/TerminalProgress.h"
 #include "tallowick/window/HostWindow.h"
+#include "version/Version.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -126,6 +127,7 @@ bool HostRun::startApplication() {
         return false;
     application_ = std::make_unique<QApplication>(qtArgc_, qtArguments_.data());
     QCoreApplication::setApplicationName(QStringLiteral("tallowick"));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(version::kDesktopId));
     return true;
 }
 
