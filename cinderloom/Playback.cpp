@@ -48,9 +48,9 @@ Playback::DueFrame Playback::frameAt(Nanoseconds now, int32_t length) const {
     DueFrame due;
     due.frame = frameCountedAt(now);
     due.slot = static_cast<int32_t>(due.frame % length);
-    const Nanoseconds shownFrom = std::max(now, epoch_);
-    due.lateness = shownFrom - dueTime(due.frame);
-    due.untilNext = dueTime(due.frame + 1) - shownFrom;
+    // Before the start frame 0 waits, not late.
+    due.lateness = std::max(now - dueTime(due.frame), Nanoseconds(0));
+    due.untilNext = dueTime(due.frame + 1) - now;
     return due;
 }
 

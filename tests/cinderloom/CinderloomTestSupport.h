@@ -5,7 +5,9 @@
 #include "tests/support/LocalWindowHandover.h"
 #include "tests/support/MessageBoxRecorder.h"
 
+#include <QColor>
 #include <QDir>
+#include <QEvent>
 #include <QString>
 #include <gtest/gtest.h>
 #include <memory>
@@ -13,6 +15,10 @@
 
 namespace cinderloom {
 class Cinderloom;
+}
+
+namespace platform {
+class PictureBox;
 }
 
 namespace tests {
@@ -59,6 +65,27 @@ private:
     std::unique_ptr<FakeHost> ownedFake_;
     FakeHost* fake_;
     QString startDirectory_;
+};
+
+// A module whose animation has frames of one colour each, with its main
+// window open on a new film of 30 empty slots.
+class UniformCellsTest : public CinderloomTest {
+protected:
+    cinderloom::Cinderloom& openWindow(int32_t width, int32_t height,
+                                       const std::vector<QColor>& frames);
+
+    // A press, drag or release of `button` at (x, 10) in `view`; a release
+    // leaves no button held.
+    static void send(QWidget* view, QEvent::Type type, Qt::MouseButton button, double x);
+
+    // The colour over display columns from..to of rows 0..70 when it is one
+    // colour throughout, else an invalid colour. The blitter blends the
+    // columns next to a boundary and the rows next to the planes' extra
+    // black row, so checks keep clear of both.
+    static QColor uniformColour(const platform::PictureBox& view, int from, int to);
+
+    const QColor green{10, 200, 30};
+    const QColor violet{90, 60, 120};
 };
 
 } // namespace tests
