@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cinderloom/Module1.h"
+#include "tests/cinderloom/FilmSlots.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/LocalWindowHandover.h"
 #include "tests/support/MessageBoxRecorder.h"
@@ -22,12 +23,6 @@ class PictureBox;
 }
 
 namespace tests {
-
-// The film's slots, for comparisons that print them when they fail.
-inline std::vector<int16_t> slotsOf(const cinderloom::Film& film) {
-    const auto cells = film.slotCells();
-    return {cells.begin(), cells.end()};
-}
 
 // Sample (x, y) of `channel` (0 red, 1 green, 2 blue) in frame `frame` of the
 // scripted animations: distinct for every sample of frames up to 4 × 4 and

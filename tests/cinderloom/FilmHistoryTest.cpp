@@ -2,27 +2,21 @@
 // steps, undone and redone, within their bounds.
 #include "cinderloom/FilmHistory.h"
 
+#include "tests/cinderloom/FilmSlots.h"
+
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <vector>
 
 namespace {
 
+using tests::filmOf;
+using tests::slotsOf;
+
 using cinderloom::Film;
 using cinderloom::FilmHistory;
 using cinderloom::FilmRestoration;
 using cinderloom::SlotChange;
-
-std::vector<int16_t> slotsOf(const Film& film) {
-    return {film.slotCells().begin(), film.slotCells().end()};
-}
-
-Film filmOf(const std::vector<int16_t>& cells) {
-    Film film(static_cast<int32_t>(cells.size()));
-    for (std::size_t slot = 0; slot < cells.size(); ++slot)
-        film.set(static_cast<int32_t>(slot), cells[slot]);
-    return film;
-}
 
 // One closed stroke painting `cell` over `slots`.
 void stroke(FilmHistory& history, Film& film, const std::vector<int32_t>& slots, int16_t cell) {

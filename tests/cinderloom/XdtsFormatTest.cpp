@@ -3,6 +3,7 @@
 #include "cinderloom/XdtsFormat.h"
 
 #include "cinderloom/FilmFile.h"
+#include "tests/cinderloom/FilmSlots.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,22 +18,14 @@
 
 namespace {
 
+using tests::filmOf;
+using tests::slotsOf;
+
 using cinderloom::EmptiedSlots;
 using cinderloom::Film;
 using cinderloom::TakenTrack;
 using cinderloom::XdtsError;
 using cinderloom::XdtsReading;
-
-std::vector<int16_t> slotsOf(const Film& film) {
-    return {film.slotCells().begin(), film.slotCells().end()};
-}
-
-Film filmOf(const std::vector<int16_t>& cells) {
-    Film film(static_cast<int32_t>(cells.size()));
-    for (std::size_t slot = 0; slot < cells.size(); ++slot)
-        film.set(static_cast<int32_t>(slot), cells[slot]);
-    return film;
-}
 
 // A change point of the cell field showing `value` from `frame` (JSON text).
 std::string at(const std::string& frame, const std::string& value) {

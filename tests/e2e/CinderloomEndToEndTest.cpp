@@ -261,6 +261,31 @@ bool whitePicture(const QString& path, QSize size) {
     return QImage(path).convertToFormat(QImage::Format_RGB32) == white;
 }
 
+// The host saved its demo as document 0, frame for frame the cells; the
+// shot is document 1, one frame per slot: the cell the slot names or white.
+void expectShotOf(const QString& savedPath, const std::vector<int>& cells) {
+    const auto frame = [&](int document, int index) {
+        return QStringLiteral("%1/doc%2/frame%3.png")
+            .arg(savedPath)
+            .arg(document)
+            .arg(index, 4, 10, QLatin1Char('0'));
+    };
+    for (std::size_t slot = 0; slot < cells.size(); ++slot) {
+        const QString shot = frame(1, static_cast<int>(slot));
+        if (cells[slot] < 0)
+            EXPECT_TRUE(whitePicture(shot, QSize(320, 240))) << "slot " << slot;
+        else
+            EXPECT_TRUE(samePicture(shot, frame(0, cells[slot]))) << "slot " << slot;
+    }
+    EXPECT_FALSE(QFile::exists(frame(1, static_cast<int>(cells.size()))));
+    // The check must tell the cells apart.
+    EXPECT_FALSE(samePicture(frame(0, 4), frame(0, 11)));
+}
+
+std::vector<int16_t> slotsOf(const cinderloom::Film& film) {
+    return {film.slotCells().begin(), film.slotCells().end()};
+}
+
 TEST(CinderloomEndToEnd, UndoesAStrokeSavesOpensAnotherSheetAndShootsTheCellsItNames) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
@@ -298,17 +323,10 @@ TEST(CinderloomEndToEnd, UndoesAStrokeSavesOpensAnotherSheetAndShootsTheCellsItN
         pointAt(window.Picture2, QEvent::MouseButtonRelease, 3, module);
         QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
         const std::vector<int16_t> painted{3, 3, -1, -1};
-        const auto filmSlots = [&module] {
-            const auto cells = module.film().slotCells();
-            return std::vector<int16_t>(cells.begin(), cells.end());
-        };
-        EXPECT_EQ(filmSlots(), painted);
-
+        EXPECT_EQ(slotsOf(module.film()), painted);
         const QString kept = folder.filePath("kept.xdts");
         window.saveFilmAs(kept);
-        const cinderloom::Film keptFilm = cinderloom::openFilmFile(kept, 12).film;
-        EXPECT_EQ(std::vector<int16_t>(keptFilm.slotCells().begin(), keptFilm.slotCells().end()),
-                  painted);
+        EXPECT_EQ(slotsOf(cinderloom::openFilmFile(kept, 12).film), painted);
 
         const QString other = folder.filePath("other.xdts");
         QFile sheet(other);
@@ -317,7 +335,7 @@ TEST(CinderloomEndToEnd, UndoesAStrokeSavesOpensAnotherSheetAndShootsTheCellsItN
         sheet.close();
         messages.clear();
         window.openFilm(other);
-        EXPECT_EQ(filmSlots(), (std::vector<int16_t>{4, 4, 11, 11, -1, 0}));
+        EXPECT_EQ(slotsOf(module.film()), (std::vector<int16_t>{4, 4, 11, 11, -1, 0}));
         EXPECT_EQ(messages, QStringList{"The film was read from track 0 (\u201cA\u201d) of the "
                                         "cell field; 1 other track holding cells was left out."});
 
@@ -326,24 +344,7 @@ TEST(CinderloomEndToEnd, UndoesAStrokeSavesOpensAnotherSheetAndShootsTheCellsItN
     QDir::setCurrent(startDirectory);
     EXPECT_EQ(host.stop(), 0);
 
-    // Document 0 is the demo, saved frame for frame: the cells. Document 1
-    // is the shot, one frame per slot of the opened film.
-    const auto frame = [&](int document, int index) {
-        return QStringLiteral("%1/doc%2/frame%3.png")
-            .arg(savedPath)
-            .arg(document)
-            .arg(index, 4, 10, QLatin1Char('0'));
-    };
-    const std::vector<int> cells{4, 4, 11, 11, -1, 0};
-    for (std::size_t slot = 0; slot < cells.size(); ++slot) {
-        const QString shot = frame(1, static_cast<int>(slot));
-        if (cells[slot] < 0)
-            EXPECT_TRUE(whitePicture(shot, QSize(320, 240))) << "slot " << slot;
-        else
-            EXPECT_TRUE(samePicture(shot, frame(0, cells[slot]))) << "slot " << slot;
-    }
-    EXPECT_FALSE(QFile::exists(frame(1, 6)));
-    EXPECT_FALSE(samePicture(frame(0, 4), frame(0, 11)));
+    expectShotOf(savedPath, {4, 4, 11, 11, -1, 0});
 }
 
 } // namespace
