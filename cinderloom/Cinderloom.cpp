@@ -2,6 +2,8 @@
 
 #include "cinderloom/CosmeticHostCalls.h"
 #include "cinderloom/Film.h"
+#include "cinderloom/FilmActions.h"
+#include "cinderloom/FilmPlayback.h"
 #include "cinderloom/FrameRetrieval.h"
 #include "cinderloom/RetrievedCells.h"
 #include "cinderloom/ViewEvents.h"
@@ -26,10 +28,11 @@ const QString kRetrieveWarning =
 } // namespace
 
 Cinderloom::Cinderloom(host::AutomationObject& hostObject, RetrievedCells& cells, Film& film,
-                       ViewState& view, QWidget* parent)
+                       FilmHistory& history, ViewState& view, QWidget* parent)
     : QWidget(parent,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      host_(hostObject), cells_(cells), film_(film), view_(view), automation_(*this, operations()) {
+      host_(hostObject), cells_(cells), film_(film), history_(history), view_(view),
+      automation_(*this, operations()) {
     // Qt leaves tool windows out when it decides whether the last window has
     // closed; this one is the program's last window, so it counts again.
     setAttribute(Qt::WA_QuitOnClose, true);
@@ -40,6 +43,7 @@ Cinderloom::Cinderloom(host::AutomationObject& hostObject, RetrievedCells& cells
     connect(vx_button2, &maker::VxButton::Click, this, &Cinderloom::vx_button2_Click);
     connect(vx_button3, &maker::VxButton::Click, this, &Cinderloom::vx_button3_Click);
     connectViews();
+    createActions();
 }
 
 Cinderloom::~Cinderloom() = default;
@@ -86,6 +90,7 @@ void Cinderloom::vx_button1_Click() {
             return;
         retrieveFrames(host_, cells_);
         showCellsAndFilm();
+        updateActionStates();
     });
 }
 
@@ -97,10 +102,13 @@ void Cinderloom::closeEvent(QCloseEvent* event) {
     const auto answer = platform::showMessageBox(QStringLiteral("Exit Cinderloom"),
                                                  platform::MessageBoxButtons::YesNo,
                                                  platform::MessageBoxIcon::Information);
-    if (answer == platform::MessageBoxAnswer::Yes)
-        event->accept();
-    else
+    if (answer != platform::MessageBoxAnswer::Yes) {
         event->ignore();
+        return;
+    }
+    // The playback window would outlive the program's last window.
+    playback_->stop();
+    event->accept();
 }
 
 } // namespace cinderloom

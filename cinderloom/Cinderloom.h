@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 class QCheckBox;
@@ -27,13 +28,19 @@ class PictureBox;
 namespace cinderloom {
 
 class Film;
+class FilmActions;
+class FilmHistory;
+class FilmPlayback;
 class RetrievedCells;
+class SlotMarker;
 class ViewEventRouter;
+struct FilmRestoration;
 struct ViewState;
 
 // The main window: the cell strip and the film with their rulers and
-// scrollers, the wiggle controls and the action buttons. It shows and
-// changes the program's cells, film and view state, which outlive it. The
+// scrollers, the wiggle controls and the action buttons, and the film's
+// actions with their keys and their menu. It shows and changes the
+// program's cells, film, film history and view state, which outlive it. The
 // controls are children of the window (or of their containers), named as in
 // the window's design.
 class Cinderloom : public QWidget {
@@ -41,7 +48,7 @@ class Cinderloom : public QWidget {
 
 public:
     Cinderloom(host::AutomationObject& hostObject, RetrievedCells& cells, Film& film,
-               ViewState& view, QWidget* parent = nullptr);
+               FilmHistory& history, ViewState& view, QWidget* parent = nullptr);
     ~Cinderloom() override;
 
     // What the host may call, matched without regard to case: PrefsCallback
@@ -74,6 +81,23 @@ public:
     void Picture1_MouseDown(int16_t button, int16_t shift, float x, float y);
     void Picture2_MouseDown(int16_t button, int16_t shift, float x, float y);
     void Picture2_MouseMove(int16_t button, int16_t shift, float x, float y);
+    // The last button let go ends the stroke: one undoable step.
+    void Picture2_MouseUp(int16_t button, int16_t shift, float x, float y);
+
+    // The film's steps (CinderloomFilmSteps.cpp). Undo and redo redraw only
+    // the slots they changed, or the whole film when its length changed.
+    void undoFilmStep();
+    void redoFilmStep();
+    // The time sheet at `path` as the film, one undoable step; a file it
+    // cannot take changes nothing, and a message names it and the reason.
+    void openFilm(const QString& path);
+    void saveFilmAs(const QString& path);
+
+    // Playing the film in a window of its own, its slot marked in the film
+    // view.
+    FilmPlayback& playback() { return *playback_; }
+    // The film's actions and their menu (CinderloomActions.cpp).
+    const FilmActions& filmActions() const { return *filmActions_; }
     // Recolours target, a reference to this main window, with the host's
     // theme read afresh from the settings store (CinderloomTheme.cpp). A bad
     // theme value or a target that is not such a window throws before any
@@ -121,12 +145,17 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     QLabel* Image1 = nullptr;
 
+    // Over the film view: the slot the playback shows.
+    SlotMarker* PlayedSlotMarker = nullptr;
+
 protected:
     // The unload question, whatever the cause of the closing.
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    // The film menu, for a right-click on the window's backdrop.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     static const host::ServedObject<Cinderloom>::Table& operations();
@@ -137,6 +166,13 @@ private:
     void createFilmGroup();
     void createBottomRow();
     void loadWallpaper();
+    void createActions();
+    // Which actions can run now.
+    void updateActionStates();
+    void showFilmMenu(const QPoint& globalPosition);
+    // Whether a right-click at `position` falls on the window itself or its
+    // labels and lines, rather than on a view or a control.
+    bool isBackdropAt(const QPoint& position) const;
     // The scroller ranges and both views, after the cells or the film were
     // made anew.
     void showCellsAndFilm();
@@ -150,8 +186,19 @@ private:
     void drawFilmRuler();
     // Whether the film canvas has the film view's size.
     bool filmCanvasFits() const;
+    // How slots lie on the film canvas; none while the canvas is out of
+    // date or slots have no width.
+    std::optional<CellGeometry> filmCanvasGeometry() const;
     // Redraws `onlySlot` over the film canvas, or without it the whole film.
     void paintFilm(std::optional<int32_t> onlySlot);
+    // Redraws only the `chosen` slots over the film canvas.
+    void paintFilmSlots(std::span<const int32_t> chosen);
+    // The scroller's range, the film view and its ruler, after the film's
+    // length may have changed.
+    void showWholeFilm();
+    void showRestoration(const FilmRestoration& restoration);
+    // The film view's columns of `slot`; empty out of sight.
+    QRect slotRect(int32_t slot) const;
     void SetFilmSlot(int32_t slot, int32_t cell);
     void shootFilm();
     // Displaces one frame of W × H pixels by the filter library's noise, with
@@ -163,6 +210,7 @@ private:
     host::AutomationObject& host_;
     RetrievedCells& cells_;
     Film& film_;
+    FilmHistory& history_;
     ViewState& view_;
     host::ServedObject<Cinderloom> automation_;
     int32_t formHeightAtLoad_ = 0;
@@ -177,6 +225,8 @@ private:
     // already half destroyed.
     std::unique_ptr<ViewEventRouter> viewEvents_;
     bool centredOnce_ = false;
+    std::unique_ptr<FilmActions> filmActions_;
+    std::unique_ptr<FilmPlayback> playback_;
 };
 
 } // namespace cinderloom

@@ -2,6 +2,7 @@
 // each sits in (designed in twips at 15 to a pixel), and how they follow the
 // window's size.
 #include "cinderloom/Cinderloom.h"
+#include "cinderloom/SlotMarker.h"
 #include "cinderloom/WindowLayoutRules.h"
 #include "maker/widgets/HPropScroller.h"
 #include "maker/widgets/VxButton.h"
@@ -136,6 +137,7 @@ void Cinderloom::createFilmGroup() {
     Picture5 = makeContainer(this, 8, 192);
     Picture2 = makeView(*Picture5, Qt::black);
     placeInside(*Picture5, *Picture2, 0, 2, 729, 77);
+    PlayedSlotMarker = new SlotMarker(Picture2);
     Picture4 = makeRuler(*Picture5);
     HProp2 = makeScroller(*Picture5);
 }

@@ -2,6 +2,7 @@
 // slots under the pointer.
 #include "cinderloom/Cinderloom.h"
 #include "cinderloom/Film.h"
+#include "cinderloom/FilmHistory.h"
 #include "cinderloom/ViewState.h"
 #include "platform/Conversions.h"
 
@@ -37,9 +38,16 @@ void Cinderloom::Picture2_MouseMove(int16_t button, int16_t, float x, float) {
     SetFilmSlot(*slot, view_.selectedCell);
 }
 
+void Cinderloom::Picture2_MouseUp(int16_t button, int16_t, float, float) {
+    if (button != 0)
+        return;
+    history_.closeStroke();
+    updateActionStates();
+}
+
 void Cinderloom::SetFilmSlot(int32_t slot, int32_t cell) {
-    if (film_.holds(slot))
-        film_.set(slot, platform::low16Bits(cell));
+    if (film_.holds(slot) && history_.paint(film_, slot, platform::low16Bits(cell)))
+        updateActionStates();
     if (slot == kSlotThatRedrawsTheWholeFilm)
         paintFilm(std::nullopt);
     else

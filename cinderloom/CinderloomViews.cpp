@@ -2,6 +2,7 @@
 // what happens when their containers change width.
 #include "cinderloom/Cinderloom.h"
 #include "cinderloom/Film.h"
+#include "cinderloom/FilmPlayback.h"
 #include "cinderloom/RetrievedCells.h"
 #include "cinderloom/RulerDrawing.h"
 #include "cinderloom/ViewEvents.h"
@@ -75,17 +76,39 @@ void Cinderloom::Picture2_Paint() {
     paintFilm(std::nullopt);
 }
 
-void Cinderloom::paintFilm(std::optional<int32_t> onlySlot) {
+std::optional<CellGeometry> Cinderloom::filmCanvasGeometry() const {
     // A canvas of another size than the view is out of date; the resize that
     // is on its way remakes it.
     if (!filmCanvasFits())
-        return;
+        return std::nullopt;
     const CellGeometry geometry = geometryOf(*Picture2);
     if (geometry.width == 0)
+        return std::nullopt;
+    return geometry;
+}
+
+void Cinderloom::paintFilm(std::optional<int32_t> onlySlot) {
+    const std::optional<CellGeometry> geometry = filmCanvasGeometry();
+    if (!geometry)
         return;
-    renderFilmSlots(filmCanvas_, cells_.store(), film_.slotCells(), geometry, view_.film.pixels(),
+    renderFilmSlots(filmCanvas_, cells_.store(), film_.slotCells(), *geometry, view_.film.pixels(),
                     onlySlot);
     showPlanes(*Picture2, filmCanvas_);
+}
+
+void Cinderloom::paintFilmSlots(std::span<const int32_t> chosen) {
+    const std::optional<CellGeometry> geometry = filmCanvasGeometry();
+    if (!geometry)
+        return;
+    renderChosenFilmSlots(filmCanvas_, cells_.store(), film_.slotCells(), *geometry,
+                          view_.film.pixels(), chosen);
+    showPlanes(*Picture2, filmCanvas_);
+}
+
+QRect Cinderloom::slotRect(int32_t slot) const {
+    const ColumnSpan span =
+        viewColumnsOf(slot, view_.film.pixels(), geometryOf(*Picture2), viewWidth(*Picture2));
+    return span.empty() ? QRect() : QRect(span.first, 0, span.end - span.first, Picture2->height());
 }
 
 void Cinderloom::drawStripRuler() {
@@ -116,6 +139,7 @@ void Cinderloom::HProp2_Scroll() {
     view_.film.scrollTo(HProp2->Position(), geometryOf(*Picture2));
     Picture2_Paint();
     Picture4_Paint();
+    playback_->placeMarker();
 }
 
 void Cinderloom::Picture2_Resize() {
@@ -144,6 +168,7 @@ void Cinderloom::Picture5_Resize() {
     HProp2->Refresh();
     Picture2_Paint();
     Picture4_Paint();
+    playback_->placeMarker();
 }
 
 void Cinderloom::connectViews() {
@@ -161,6 +186,9 @@ void Cinderloom::connectViews() {
     events.onMove(
         *Picture2, QStringLiteral("Picture2_MouseMove"),
         [this](int16_t b, int16_t s, float x, float y) { Picture2_MouseMove(b, s, x, y); });
+    events.onRelease(
+        *Picture2, QStringLiteral("Picture2_MouseUp"),
+        [this](int16_t b, int16_t s, float x, float y) { Picture2_MouseUp(b, s, x, y); });
     events.onResize(
         *Picture2, QStringLiteral("Picture2_Resize"), [this] { return !filmCanvasFits(); },
         [this] { Picture2_Resize(); });

@@ -66,7 +66,7 @@ void Module1::RetrieveFrames() {
 
 void Module1::showMainWindow() {
     if (!mainWindow_) {
-        mainWindow_ = std::make_unique<Cinderloom>(hostObject(), cells_, film_, view_);
+        mainWindow_ = std::make_unique<Cinderloom>(hostObject(), cells_, film_, history_, view_);
         mainWindow_->Form_Load();
     }
     sendFormObject(mainWindow_->automation());

@@ -2,6 +2,7 @@
 
 #include "automation/AutomationObject.h"
 #include "cinderloom/Film.h"
+#include "cinderloom/FilmHistory.h"
 #include "cinderloom/RetrievedCells.h"
 #include "cinderloom/ViewState.h"
 
@@ -22,7 +23,7 @@ class Cinderloom;
 using HostObjectFactory = std::function<std::unique_ptr<host::AutomationObject>()>;
 
 // The program: its state for the life of the process (the host object, the
-// cells, the film and where the views stand), the start-up, and the two
+// cells, the film and its history, and where the views stand), the start-up, and the two
 // windows, which it creates, hands to the host and withdraws again.
 class Module1 {
 public:
@@ -56,6 +57,8 @@ public:
     const RetrievedCells& cells() const { return cells_; }
     Film& film() { return film_; }
     const Film& film() const { return film_; }
+    FilmHistory& history() { return history_; }
+    const FilmHistory& history() const { return history_; }
     ViewState& view() { return view_; }
     const ViewState& view() const { return view_; }
 
@@ -68,6 +71,7 @@ private:
     std::unique_ptr<host::AutomationObject> hostObject_;
     RetrievedCells cells_;
     Film film_;
+    FilmHistory history_;
     ViewState view_;
     // After the state they show, so that they go first.
     std::unique_ptr<CLOptions> optionsDialog_;

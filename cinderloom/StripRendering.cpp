@@ -50,12 +50,6 @@ std::array<host::ByteArray*, 3> planesOf(ViewPlanes& planes) {
 
 // The visible part of a cell drawn with its left edge at `left`: display
 // columns first..end − 1 of the cell, or none.
-struct ColumnSpan {
-    int32_t first = 0;
-    int32_t end = 0;
-    bool empty() const { return first >= end; }
-};
-
 ColumnSpan visibleColumns(int64_t left, int32_t cellWidth, int32_t viewWidth) {
     const int64_t first = std::max<int64_t>(0, -left);
     const int64_t end = std::min<int64_t>(cellWidth, int64_t{viewWidth} - left);
@@ -96,6 +90,16 @@ void fillWhite(ViewPlanes& planes, int64_t left, ColumnSpan span) {
         for (int32_t j = 0; j < planes.height; ++j)
             std::memset(target + static_cast<std::size_t>(j) * stride, 255, count);
     }
+}
+
+// One slot's cell, or white when it is empty or names a cell the store does
+// not hold. Callers clip as for copyCell.
+void drawSlot(ViewPlanes& planes, const CellStore& store, int16_t cell, const SourceTables& tables,
+              int64_t left, ColumnSpan span) {
+    if (cell >= 0 && cell < store.cells() && tables.insideStore)
+        copyCell(planes, store, cell, tables, left, span, 0x00);
+    else
+        fillWhite(planes, left, span);
 }
 
 // The first cell whose columns can reach the view: offsets are 0 or less in
@@ -163,8 +167,11 @@ void renderCellStrip(ViewPlanes& planes, const CellStore& store, int32_t cellCou
 void renderFilmSlots(ViewPlanes& planes, const CellStore& store, std::span<const int16_t> film,
                      const CellGeometry& geometry, int32_t offset,
                      std::optional<int32_t> onlySlot) {
-    if (!onlySlot)
-        planes.clear();
+    if (onlySlot) {
+        renderChosenFilmSlots(planes, store, film, geometry, offset, {&*onlySlot, 1});
+        return;
+    }
+    planes.clear();
     if (geometry.width <= 0)
         return;
     const SourceTables tables = makeSourceTables(geometry, planes.height, store);
@@ -173,18 +180,38 @@ void renderFilmSlots(ViewPlanes& planes, const CellStore& store, std::span<const
                                            static_cast<int64_t>(film.size())) -
                          1;
     for (int64_t slot = first; slot <= last; ++slot) {
-        if (onlySlot && *onlySlot != slot)
-            continue;
         const int64_t left = slot * geometry.width + offset;
         const ColumnSpan span = visibleColumns(left, geometry.width, planes.width);
-        if (span.empty())
-            continue;
-        const int16_t cell = film[static_cast<std::size_t>(slot)];
-        if (cell >= 0 && cell < store.cells() && tables.insideStore)
-            copyCell(planes, store, cell, tables, left, span, 0x00);
-        else
-            fillWhite(planes, left, span);
+        if (!span.empty())
+            drawSlot(planes, store, film[static_cast<std::size_t>(slot)], tables, left, span);
     }
+}
+
+void renderChosenFilmSlots(ViewPlanes& planes, const CellStore& store,
+                           std::span<const int16_t> film, const CellGeometry& geometry,
+                           int32_t offset, std::span<const int32_t> chosen) {
+    if (geometry.width <= 0 || chosen.empty())
+        return;
+    const SourceTables tables = makeSourceTables(geometry, planes.height, store);
+    for (const int32_t slot : chosen) {
+        if (slot < 0 || static_cast<std::size_t>(slot) >= film.size())
+            continue;
+        const int64_t left = int64_t{slot} * geometry.width + offset;
+        const ColumnSpan span = visibleColumns(left, geometry.width, planes.width);
+        if (!span.empty())
+            drawSlot(planes, store, film[static_cast<std::size_t>(slot)], tables, left, span);
+    }
+}
+
+ColumnSpan viewColumnsOf(int32_t index, int32_t offset, const CellGeometry& geometry,
+                         int32_t viewWidth) {
+    if (geometry.width <= 0 || index < 0)
+        return {};
+    const int64_t left = int64_t{index} * geometry.width + offset;
+    const ColumnSpan span = visibleColumns(left, geometry.width, viewWidth);
+    if (span.empty())
+        return {};
+    return {static_cast<int32_t>(left + span.first), static_cast<int32_t>(left + span.end)};
 }
 
 } // namespace cinderloom

@@ -50,6 +50,14 @@ struct ViewPlanes {
     host::ByteArray blue;
 };
 
+// A run of display columns first..end − 1, or none.
+struct ColumnSpan {
+    int32_t first = 0;
+    int32_t end = 0;
+    bool empty() const { return first >= end; }
+    bool operator==(const ColumnSpan&) const = default;
+};
+
 // The cell strip: every cell of 0..cellCount − 1 the store holds, side by
 // side from `offset`, the selected cell in negative colours, into planes
 // that the caller has cleared. Cells the store does not hold stay black.
@@ -62,5 +70,16 @@ void renderCellStrip(ViewPlanes& planes, const CellStore& store, int32_t cellCou
 // with it only that slot is drawn, if it is visible, and the rest is kept.
 void renderFilmSlots(ViewPlanes& planes, const CellStore& store, std::span<const int16_t> film,
                      const CellGeometry& geometry, int32_t offset, std::optional<int32_t> onlySlot);
+
+// Only the `chosen` slots of the film, those of them that can be visible, over what the
+// planes show; slots outside the film are passed over.
+void renderChosenFilmSlots(ViewPlanes& planes, const CellStore& store,
+                           std::span<const int16_t> film, const CellGeometry& geometry,
+                           int32_t offset, std::span<const int32_t> chosen);
+
+// The columns of a view `viewWidth` wide that cell or slot `index` covers
+// when cell 0 starts at `offset`; empty when none of it is in sight.
+ColumnSpan viewColumnsOf(int32_t index, int32_t offset, const CellGeometry& geometry,
+                         int32_t viewWidth);
 
 } // namespace cinderloom

@@ -18,6 +18,10 @@ void ViewEventRouter::onMove(QWidget& view, const QString& name, MouseHandler ha
     add(view, {&view, Kind::Move, name, std::move(handler), {}, {}});
 }
 
+void ViewEventRouter::onRelease(QWidget& view, const QString& name, MouseHandler handler) {
+    add(view, {&view, Kind::Release, name, std::move(handler), {}, {}});
+}
+
 void ViewEventRouter::onResize(QWidget& view, const QString& name, Condition changed,
                                Handler handler) {
     add(view, {&view, Kind::Resize, name, {}, std::move(changed), std::move(handler)});
@@ -41,6 +45,8 @@ bool ViewEventRouter::matches(const Route& route, const QObject* watched, const 
         return plugin::isPress(event);
     case Kind::Move:
         return event.type() == QEvent::MouseMove;
+    case Kind::Release:
+        return event.type() == QEvent::MouseButtonRelease;
     case Kind::Resize:
         return event.type() == QEvent::Resize && route.changed();
     case Kind::Paint:

@@ -25,6 +25,8 @@ public:
     // Presses, double clicks included.
     void onPress(QWidget& view, const QString& name, MouseHandler handler);
     void onMove(QWidget& view, const QString& name, MouseHandler handler);
+    // Releases; the buttons are those still held.
+    void onRelease(QWidget& view, const QString& name, MouseHandler handler);
     // Size changes after which `changed` holds: a hidden widget reports its
     // size again when it is first shown, which is no change.
     void onResize(QWidget& view, const QString& name, Condition changed, Handler handler);
@@ -35,7 +37,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    enum class Kind { Press, Move, Resize, Paint };
+    enum class Kind { Press, Move, Release, Resize, Paint };
     struct Route {
         const QObject* view;
         Kind kind;

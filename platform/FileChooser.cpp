@@ -23,6 +23,20 @@ QString chooseFileToOpen(QWidget* parent, const QString& caption) {
     return QFileDialog::getOpenFileName(parent, caption);
 }
 
+QString chooseFileToSave(QWidget* parent, const QString& caption, const QString& filter,
+                         const QString& defaultSuffix) {
+    if (refuseUnattended(caption))
+        return {};
+    // The static helper cannot add a default suffix.
+    QFileDialog dialog(parent, caption, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 QString chooseFolder(QWidget* parent, const QString& caption) {
     if (refuseUnattended(caption))
         return {};

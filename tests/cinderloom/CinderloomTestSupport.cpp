@@ -3,7 +3,10 @@
 #include "automation/ByteArray.h"
 #include "cinderloom/CLOptions.h"
 #include "cinderloom/Cinderloom.h"
+#include "platform/PictureBox.h"
 
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 #include <memory>
@@ -56,6 +59,51 @@ cinderloom::Cinderloom& CinderloomTest::openMainWindow() {
     if (!window)
         throw std::logic_error("the main window did not open");
     return *window;
+}
+
+cinderloom::Cinderloom& UniformCellsTest::openWindow(int32_t width, int32_t height,
+                                                     const std::vector<QColor>& frames) {
+    fake().setResult("tal_BufferWidth", width);
+    fake().setResult("tal_BufferHeight", height);
+    fake().setResult("tal_GetTotalFrames", static_cast<int32_t>(frames.size()));
+    auto frame = std::make_shared<int32_t>(0);
+    fake().setHandler("Tal_GotoFrameAdv", [frame](const std::vector<host::Variant>& args) {
+        *frame = std::get<int32_t>(args.at(0));
+        return host::Variant{};
+    });
+    const char* methods[] = {"tal_GetRbuffer", "tal_GetGbuffer", "Tal_GetBbuffer"};
+    for (int channel = 0; channel < 3; ++channel)
+        fake().setHandler(methods[channel], [=](const std::vector<host::Variant>&) {
+            const QColor colour = frames.at(static_cast<std::size_t>(*frame));
+            const int value = channel == 0   ? colour.red()
+                              : channel == 1 ? colour.green()
+                                             : colour.blue();
+            host::ByteArray plane = host::ByteArray::plane(width + 1, height + 1);
+            std::fill_n(plane.data(), plane.size(), static_cast<uint8_t>(value));
+            return host::Variant{std::move(plane)};
+        });
+    startUp();
+    QTest::mouseClick(module->optionsDialog()->Command1, Qt::LeftButton);
+    if (!module->mainWindow())
+        throw std::logic_error("the main window did not open");
+    return *module->mainWindow();
+}
+
+void UniformCellsTest::send(QWidget* view, QEvent::Type type, Qt::MouseButton button, double x) {
+    const QPointF at(x, 10);
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+    QMouseEvent event(type, at, view->mapToGlobal(at),
+                      type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &event);
+}
+
+QColor UniformCellsTest::uniformColour(const platform::PictureBox& view, int from, int to) {
+    const QColor first = view.image().pixelColor(from, 0);
+    for (int y = 0; y <= 70; ++y)
+        for (int x = from; x <= to; ++x)
+            if (view.image().pixelColor(x, y) != first)
+                return {};
+    return first;
 }
 
 } // namespace tests

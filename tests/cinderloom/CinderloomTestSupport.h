@@ -1,11 +1,14 @@
 #pragma once
 
 #include "cinderloom/Module1.h"
+#include "tests/cinderloom/FilmSlots.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/LocalWindowHandover.h"
 #include "tests/support/MessageBoxRecorder.h"
 
+#include <QColor>
 #include <QDir>
+#include <QEvent>
 #include <QString>
 #include <gtest/gtest.h>
 #include <memory>
@@ -15,13 +18,11 @@ namespace cinderloom {
 class Cinderloom;
 }
 
-namespace tests {
-
-// The film's slots, for comparisons that print them when they fail.
-inline std::vector<int16_t> slotsOf(const cinderloom::Film& film) {
-    const auto cells = film.slotCells();
-    return {cells.begin(), cells.end()};
+namespace platform {
+class PictureBox;
 }
+
+namespace tests {
 
 // Sample (x, y) of `channel` (0 red, 1 green, 2 blue) in frame `frame` of the
 // scripted animations: distinct for every sample of frames up to 4 × 4 and
@@ -59,6 +60,27 @@ private:
     std::unique_ptr<FakeHost> ownedFake_;
     FakeHost* fake_;
     QString startDirectory_;
+};
+
+// A module whose animation has frames of one colour each, with its main
+// window open on a new film of 30 empty slots.
+class UniformCellsTest : public CinderloomTest {
+protected:
+    cinderloom::Cinderloom& openWindow(int32_t width, int32_t height,
+                                       const std::vector<QColor>& frames);
+
+    // A press, drag or release of `button` at (x, 10) in `view`; a release
+    // leaves no button held.
+    static void send(QWidget* view, QEvent::Type type, Qt::MouseButton button, double x);
+
+    // The colour over display columns from..to of rows 0..70 when it is one
+    // colour throughout, else an invalid colour. The blitter blends the
+    // columns next to a boundary and the rows next to the planes' extra
+    // black row, so checks keep clear of both.
+    static QColor uniformColour(const platform::PictureBox& view, int from, int to);
+
+    const QColor green{10, 200, 30};
+    const QColor violet{90, 60, 120};
 };
 
 } // namespace tests

@@ -5,6 +5,7 @@
 #include "cinderloom/RetrievedCells.h"
 #include "cinderloom/ViewState.h"
 #include "platform/Conversions.h"
+#include "tests/cinderloom/FilmSlots.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -13,11 +14,9 @@
 
 namespace {
 
-using cinderloom::Film;
+using tests::slotsOf;
 
-std::vector<int16_t> slotsOf(const Film& film) {
-    return {film.slotCells().begin(), film.slotCells().end()};
-}
+using cinderloom::Film;
 
 TEST(FilmTest, AFreshFilmHasItsLengthInEmptySlotsAndRefusesLengthsOutsideItsRange) {
     EXPECT_EQ(slotsOf(Film(3)), (std::vector<int16_t>{-1, -1, -1}));

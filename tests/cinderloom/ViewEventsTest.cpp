@@ -31,7 +31,7 @@ TEST(ViewEventRouterTest, EachEventReachesTheHandlerOfItsViewAndKind) {
     QWidget strip;
     QWidget film;
     cinderloom::ViewEventRouter router;
-    std::vector<Press> stripPresses, filmPresses, filmMoves;
+    std::vector<Press> stripPresses, filmPresses, filmMoves, filmReleases;
     int resizes = 0;
     int paints = 0;
     bool resizeCounts = false;
@@ -43,6 +43,7 @@ TEST(ViewEventRouterTest, EachEventReachesTheHandlerOfItsViewAndKind) {
     router.onPress(strip, "StripDown", recordInto(stripPresses));
     router.onPress(film, "FilmDown", recordInto(filmPresses));
     router.onMove(film, "FilmMove", recordInto(filmMoves));
+    router.onRelease(film, "FilmUp", recordInto(filmReleases));
     router.onResize(
         film, "FilmResize", [&] { return resizeCounts; }, [&] { ++resizes; });
     router.onPaint(strip, "StripPaint", [&] { ++paints; });
@@ -56,6 +57,13 @@ TEST(ViewEventRouterTest, EachEventReachesTheHandlerOfItsViewAndKind) {
     EXPECT_TRUE(stripPresses.empty());
     EXPECT_EQ(filmPresses, (std::vector<Press>{{5, 2, 7.5f, 3.0f}, {1, 0, 1.0f, 2.0f}}));
     EXPECT_EQ(filmMoves, (std::vector<Press>{{2, 1, -4.0f, 0.0f}}));
+    // A release carries the buttons still held: none once the last is up.
+    EXPECT_TRUE(filmReleases.empty());
+    sendMouse(film, QEvent::MouseButtonRelease, Qt::MiddleButton, Qt::NoModifier, {2, 1});
+    sendMouse(film, QEvent::MouseButtonRelease, Qt::NoButton, Qt::NoModifier, {3, 1});
+    sendMouse(strip, QEvent::MouseButtonRelease, Qt::NoButton, Qt::NoModifier, {3, 1});
+    EXPECT_EQ(filmReleases, (std::vector<Press>{{4, 0, 2.0f, 1.0f}, {0, 0, 3.0f, 1.0f}}));
+    EXPECT_EQ(filmPresses.size(), 2u);
 
     QResizeEvent resize(QSize(10, 10), QSize(5, 5));
     QCoreApplication::sendEvent(&film, &resize);

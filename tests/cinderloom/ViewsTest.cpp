@@ -142,62 +142,21 @@ TEST(StripRenderingTest, FilmShowsCellsWhiteForEmptyOrMissingAndRedrawsOneSlotAl
     expectPlanes(canvas, slotOneRedrawn);
 }
 
-// A module whose animation has uniformly coloured frames, with its main
-// window open on a new film of 30 empty slots.
-class ViewsWindowTest : public CinderloomTest {
-protected:
-    cinderloom::Cinderloom& openWindow(int32_t width, int32_t height,
-                                       const std::vector<QColor>& frames) {
-        fake().setResult("tal_BufferWidth", width);
-        fake().setResult("tal_BufferHeight", height);
-        fake().setResult("tal_GetTotalFrames", static_cast<int32_t>(frames.size()));
-        auto frame = std::make_shared<int32_t>(0);
-        fake().setHandler("Tal_GotoFrameAdv", [frame](const std::vector<host::Variant>& args) {
-            *frame = std::get<int32_t>(args.at(0));
-            return host::Variant{};
-        });
-        const char* methods[] = {"tal_GetRbuffer", "tal_GetGbuffer", "Tal_GetBbuffer"};
-        for (int channel = 0; channel < 3; ++channel)
-            fake().setHandler(methods[channel], [=](const std::vector<host::Variant>&) {
-                const QColor colour = frames.at(static_cast<std::size_t>(*frame));
-                const int value = channel == 0   ? colour.red()
-                                  : channel == 1 ? colour.green()
-                                                 : colour.blue();
-                host::ByteArray plane = host::ByteArray::plane(width + 1, height + 1);
-                std::fill_n(plane.data(), plane.size(), static_cast<uint8_t>(value));
-                return host::Variant{std::move(plane)};
-            });
-        startUp();
-        QTest::mouseClick(module->optionsDialog()->Command1, Qt::LeftButton);
-        if (!module->mainWindow())
-            throw std::logic_error("the main window did not open");
-        return *module->mainWindow();
-    }
+TEST(StripRenderingTest, ViewColumnsOfASlotAreClippedToTheView) {
+    const auto geometry = cinderloom::cellGeometry(320, 240, 76);
+    using Span = cinderloom::ColumnSpan;
+    // Slot 3 of a film scrolled by −304 starts at −1; slot 10 at 706 is cut
+    // at the view's 729 columns; slot 11 at 807 is out of sight.
+    EXPECT_EQ(cinderloom::viewColumnsOf(3, -304, geometry, 729), (Span{0, 100}));
+    EXPECT_EQ(cinderloom::viewColumnsOf(4, -304, geometry, 729), (Span{100, 201}));
+    EXPECT_EQ(cinderloom::viewColumnsOf(10, -304, geometry, 729), (Span{706, 729}));
+    EXPECT_TRUE(cinderloom::viewColumnsOf(11, -304, geometry, 729).empty());
+    EXPECT_TRUE(cinderloom::viewColumnsOf(2, -304, geometry, 729).empty());
+    EXPECT_TRUE(cinderloom::viewColumnsOf(-1, 0, geometry, 729).empty());
+    EXPECT_TRUE(cinderloom::viewColumnsOf(0, 0, cinderloom::cellGeometry(1, 240, 76), 729).empty());
+}
 
-    static void send(QWidget* view, QEvent::Type type, Qt::MouseButton button, double x) {
-        const QPointF at(x, 10);
-        QMouseEvent event(type, at, view->mapToGlobal(at),
-                          type == QEvent::MouseMove ? Qt::NoButton : button, button,
-                          Qt::NoModifier);
-        QCoreApplication::sendEvent(view, &event);
-    }
-
-    // The colour over display columns from..to of rows 0..70 when it is one
-    // colour throughout, else an invalid colour. The blitter blends the
-    // columns next to a boundary and the rows next to the planes' extra
-    // black row, so checks keep clear of both.
-    static QColor uniformColour(const platform::PictureBox& view, int from, int to) {
-        const QColor first = view.image().pixelColor(from, 0);
-        for (int y = 0; y <= 70; ++y)
-            for (int x = from; x <= to; ++x)
-                if (view.image().pixelColor(x, y) != first)
-                    return {};
-        return first;
-    }
-
-    const QColor green{10, 200, 30};
-    const QColor violet{90, 60, 120};
-};
+using ViewsWindowTest = UniformCellsTest;
 
 TEST_F(ViewsWindowTest, CellStripShowsTheSelectedCellNegativeAndPressesChooseByPosition) {
     auto& window = openWindow(320, 240, {green, violet});

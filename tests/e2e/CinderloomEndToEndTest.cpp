@@ -1,10 +1,14 @@
 // Cinderloom's code in this process against a real `tallowick --headless` on
 // a private bus: the start-up, the dialog's "Ok" and "Done" answered Yes, as
 // the host's trace records them; a film painted with the mouse and shot into
-// the host with and without the wiggle, as the host holds the new animation.
+// the host with and without the wiggle, as the host holds the new animation;
+// a film undone, saved, replaced by another time sheet and shot, as the host
+// saves it.
 #include "automation/ResultConversions.h"
 #include "cinderloom/CLOptions.h"
 #include "cinderloom/Cinderloom.h"
+#include "cinderloom/FilmActions.h"
+#include "cinderloom/FilmFile.h"
 #include "cinderloom/Module1.h"
 #include "cinderloom/WiggleWarp.h"
 #include "maker/binding/MakerLibraries.h"
@@ -16,9 +20,11 @@
 #include "tests/support/HostTrace.h"
 #include "tests/support/RunningHost.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -214,6 +220,131 @@ TEST(CinderloomEndToEnd, ShootsAPaintedFilmIntoTheHostWithAndWithoutTheWiggle) {
               4);
     QDir::setCurrent(startDirectory);
     EXPECT_EQ(host.stop(), 0);
+}
+
+// A time sheet another tool might write: a change point before frame 0,
+// a hold, a hyphen, an empty cell, a second track that is left out and the
+// closing entry at the duration.
+QByteArray otherToolsSheet() {
+    const auto point = [](int frame, const char* value) {
+        return QStringLiteral("{\"frame\": %1, \"data\": [{\"id\": 0, \"values\": [\"%2\"]}]}")
+            .arg(frame)
+            .arg(QLatin1String(value));
+    };
+    const QString cells = QStringList{point(-1, "5"),
+                                      point(2, "12"),
+                                      point(3, "SYMBOL_HYPHEN"),
+                                      point(4, "SYMBOL_NULL_CELL"),
+                                      point(5, "1"),
+                                      point(6, "SYMBOL_NULL_CELL")}
+                              .join(", ");
+    return QStringLiteral(
+               "exchangeDigitalTimeSheet Save Data\n{\"version\": 5, \"header\": {\"cut\": \"1\", "
+               "\"scene\": \"1\"}, \"timeTables\": [{\"name\": \"other\", \"duration\": 6, "
+               "\"timeTableHeaders\": [{\"fieldId\": 0, \"names\": [\"A\", \"B\"]}], "
+               "\"fields\": [{\"fieldId\": 0, \"tracks\": [{\"trackNo\": 1, \"frames\": [%1]}, "
+               "{\"trackNo\": 0, \"frames\": [%2]}]}]}]}")
+        .arg(point(0, "2"), cells)
+        .toUtf8();
+}
+
+// The pixels a saved frame shows where the host's saved frame `path` does.
+bool samePicture(const QString& path, const QString& expectedPath) {
+    const QImage saved = QImage(path).convertToFormat(QImage::Format_RGB32);
+    const QImage expected = QImage(expectedPath).convertToFormat(QImage::Format_RGB32);
+    return !saved.isNull() && saved == expected;
+}
+
+bool whitePicture(const QString& path, QSize size) {
+    QImage white(size, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    return QImage(path).convertToFormat(QImage::Format_RGB32) == white;
+}
+
+// The host saved its demo as document 0, frame for frame the cells; the
+// shot is document 1, one frame per slot: the cell the slot names or white.
+void expectShotOf(const QString& savedPath, const std::vector<int>& cells) {
+    const auto frame = [&](int document, int index) {
+        return QStringLiteral("%1/doc%2/frame%3.png")
+            .arg(savedPath)
+            .arg(document)
+            .arg(index, 4, 10, QLatin1Char('0'));
+    };
+    for (std::size_t slot = 0; slot < cells.size(); ++slot) {
+        const QString shot = frame(1, static_cast<int>(slot));
+        if (cells[slot] < 0)
+            EXPECT_TRUE(whitePicture(shot, QSize(320, 240))) << "slot " << slot;
+        else
+            EXPECT_TRUE(samePicture(shot, frame(0, cells[slot]))) << "slot " << slot;
+    }
+    EXPECT_FALSE(QFile::exists(frame(1, static_cast<int>(cells.size()))));
+    // The check must tell the cells apart.
+    EXPECT_FALSE(samePicture(frame(0, 4), frame(0, 11)));
+}
+
+std::vector<int16_t> slotsOf(const cinderloom::Film& film) {
+    return {film.slotCells().begin(), film.slotCells().end()};
+}
+
+TEST(CinderloomEndToEnd, UndoesAStrokeSavesOpensAnotherSheetAndShootsTheCellsItNames) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString savedPath = folder.filePath("saved");
+    const QString startDirectory = QDir::currentPath();
+    tests::PrivateBus bus;
+    tests::RunningHost host(bus, {"--save-dir", savedPath});
+    QStringList messages;
+    platform::ScopedMessageBoxResponder answerOk([&](const platform::MessageBoxRequest& request) {
+        messages << request.text;
+        return platform::MessageBoxAnswer::Ok;
+    });
+    {
+        plugin::DBusWindowHandover handover(host.pluginConnection());
+        cinderloom::Module1 module(handover);
+        module.startUp([&] { return host::connectToHost(host.pluginConnection()); });
+        module.optionsDialog()->Text1->setText("4");
+        QTest::mouseClick(module.optionsDialog()->Command1, Qt::LeftButton);
+        ASSERT_NE(module.mainWindow(), nullptr);
+        cinderloom::Cinderloom& window = *module.mainWindow();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        // "Retrieve..." answered OK fetches the demo's 12 frames again.
+        QTest::mouseClick(window.vx_button1, Qt::LeftButton);
+        ASSERT_EQ(module.cells().store().cells(), 12);
+
+        // Cell 3 over slots 0 and 1 in one drag, cell 7 into slot 3; the
+        // second stroke is taken back.
+        pointAt(window.Picture1, QEvent::MouseButtonPress, 3, module);
+        pointAt(window.Picture2, QEvent::MouseButtonPress, 0, module);
+        pointAt(window.Picture2, QEvent::MouseMove, 1, module);
+        pointAt(window.Picture2, QEvent::MouseButtonRelease, 1, module);
+        pointAt(window.Picture1, QEvent::MouseButtonPress, 7, module);
+        pointAt(window.Picture2, QEvent::MouseButtonPress, 3, module);
+        pointAt(window.Picture2, QEvent::MouseButtonRelease, 3, module);
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+        const std::vector<int16_t> painted{3, 3, -1, -1};
+        EXPECT_EQ(slotsOf(module.film()), painted);
+        const QString kept = folder.filePath("kept.xdts");
+        window.saveFilmAs(kept);
+        EXPECT_EQ(slotsOf(cinderloom::openFilmFile(kept, 12).film), painted);
+
+        const QString other = folder.filePath("other.xdts");
+        QFile sheet(other);
+        ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+        sheet.write(otherToolsSheet());
+        sheet.close();
+        messages.clear();
+        window.openFilm(other);
+        EXPECT_EQ(slotsOf(module.film()), (std::vector<int16_t>{4, 4, 11, 11, -1, 0}));
+        EXPECT_EQ(messages, QStringList{"The film was read from track 0 (\u201cA\u201d) of the "
+                                        "cell field; 1 other track holding cells was left out."});
+
+        QTest::mouseClick(window.vx_button2, Qt::LeftButton);
+    }
+    QDir::setCurrent(startDirectory);
+    EXPECT_EQ(host.stop(), 0);
+
+    expectShotOf(savedPath, {4, 4, 11, 11, -1, 0});
 }
 
 } // namespace

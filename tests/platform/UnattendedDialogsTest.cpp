@@ -75,7 +75,9 @@ TEST(UnattendedFileChooser, OpensNoDialogAndChoosesNothing) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(chooseFileToOpen(nullptr, "Open picture"), QString());
     EXPECT_EQ(chooseFolder(nullptr, "Save all documents into"), QString());
+    EXPECT_EQ(chooseFileToSave(nullptr, "Save film as", "Time sheets (*.xdts)", "xdts"), QString());
     const std::string output = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(contains(output, "tallowick: Open picture")) << output;
     EXPECT_TRUE(contains(output, "tallowick: Save all documents into")) << output;
+    EXPECT_TRUE(contains(output, "tallowick: Save film as [")) << output;
 }
