@@ -28,6 +28,10 @@ FilmPlayer::~FilmPlayer() = default;
 
 void FilmPlayer::start() {
     window_->show();
+    // Escape stops the playback only in its own window, so that window takes
+    // the keyboard rather than leaving it with the main window.
+    window_->raise();
+    window_->activateWindow();
     showDueFrame();
 }
 
