@@ -162,7 +162,11 @@ void HostWindow::redrawFrame() {
 }
 
 void HostWindow::showAutosaveFailure(const QString& text) {
-    autosaveWarning_->setText(tr("Autosave failed: %1").arg(text));
+    // The text is a sentence of the host's own, as standard error has it.
+    QString sentence = text;
+    if (!sentence.isEmpty())
+        sentence[0] = sentence[0].toUpper();
+    autosaveWarning_->setText(sentence);
     autosaveWarning_->show();
 }
 

@@ -73,8 +73,8 @@ public:
     // nobody can give one, leaves it for the next start. What cannot be
     // reopened is told.
     void offerRecovery(std::vector<AbandonedFolder>& folders, OwnRecoveryFolder& own);
-    // Shows above the view, until the host ends, that the autosave failed
-    // and why.
+    // Shows `text`, the autosave's failure and why, above the view until
+    // the host ends.
     void showAutosaveFailure(const QString& text);
 
 signals:

@@ -87,9 +87,9 @@ TEST(AutosaveWarning, ShowsAboveTheViewWithTheWholeReason) {
     auto* warning = window.findChild<QLabel*>("autosaveWarning");
     ASSERT_NE(warning, nullptr);
     EXPECT_FALSE(warning->isVisible());
-    window.showAutosaveFailure("/state/recovery: no space left");
+    window.showAutosaveFailure("the autosave could not keep a copy (/state: no space left)");
     EXPECT_TRUE(warning->isVisible());
-    EXPECT_EQ(warning->text(), "Autosave failed: /state/recovery: no space left");
+    EXPECT_EQ(warning->text(), "The autosave could not keep a copy (/state: no space left)");
 }
 
 } // namespace
