@@ -8,8 +8,6 @@
 #include "link/PeerMemory.h"
 #include "platform/Conversions.h"
 
-#include <QCoreApplication>
-
 namespace {
 
 const QString kMethod = QStringLiteral("tal_GetRBuffer");
@@ -42,9 +40,7 @@ void convert(const host::Variant& result) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    static QCoreApplication application(*argc, *argv);
-    fuzz::registerFuzzedTypes();
-    fuzz::startLocalLoop();
+    fuzz::startLocalLoop(*argc, *argv);
     return 0;
 }
 

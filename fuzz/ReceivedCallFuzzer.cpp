@@ -7,7 +7,6 @@
 #include "link/DBusMessages.h"
 #include "link/PeerMemory.h"
 
-#include <QCoreApplication>
 #include <array>
 #include <cstdlib>
 
@@ -37,9 +36,7 @@ void checkRead(const std::vector<host::Variant>& arguments) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    static QCoreApplication application(*argc, *argv);
-    fuzz::registerFuzzedTypes();
-    fuzz::startLocalLoop();
+    fuzz::startLocalLoop(*argc, *argv);
     return 0;
 }
 

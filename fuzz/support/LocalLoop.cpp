@@ -1,8 +1,10 @@
 #include "fuzz/support/LocalLoop.h"
 
+#include "fuzz/support/FuzzedMessages.h"
 #include "link/DBusWire.h"
 #include "tests/support/PrivateBus.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusVirtualObject>
 #include <cstdio>
@@ -41,8 +43,9 @@ void endLoop() {
 
 } // namespace
 
-void startLocalLoop() {
-    host::dbus::registerWireTypes();
+void startLocalLoop(int& argc, char** argv) {
+    static QCoreApplication application(argc, argv);
+    registerFuzzedTypes();
     try {
         g_loop = new Loop;
     } catch (const tests::PrivateBusError& error) {

@@ -16,9 +16,10 @@ namespace fuzz {
 // arguments.
 using Answer = std::function<QList<QVariant>(const QDBusMessage& received)>;
 
-// Starts the bus and exports the object; needs the application object.
-// Ends the process with a message when the bus cannot be had.
-void startLocalLoop();
+// Makes the application object of the fuzzer's arguments, makes the
+// fuzzed types known, starts the bus and exports the object. Ends the
+// process with a message when the bus cannot be had.
+void startLocalLoop(int& argc, char** argv);
 
 // Calls the object with an Invoke call carrying `arguments`, and returns
 // the reply as it came back; `answer` sees the call as it arrived. A call or
