@@ -33,6 +33,8 @@ bool offers(MessageBoxButtons buttons, MessageBoxAnswer answer) {
         return answer == MessageBoxAnswer::Ok || answer == MessageBoxAnswer::Cancel;
     case MessageBoxButtons::YesNo:
         return answer == MessageBoxAnswer::Yes || answer == MessageBoxAnswer::No;
+    case MessageBoxButtons::YesNoCancel:
+        return answer != MessageBoxAnswer::Ok;
     }
     return false;
 }
@@ -52,6 +54,8 @@ QMessageBox::StandardButtons standardButtons(MessageBoxButtons buttons) {
         return QMessageBox::Ok | QMessageBox::Cancel;
     case MessageBoxButtons::YesNo:
         return QMessageBox::Yes | QMessageBox::No;
+    case MessageBoxButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }

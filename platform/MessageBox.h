@@ -9,7 +9,7 @@
 
 namespace platform {
 
-enum class MessageBoxButtons { Ok, OkCancel, YesNo };
+enum class MessageBoxButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MessageBoxIcon { None, Information, Critical };
 enum class MessageBoxAnswer { Ok, Cancel, Yes, No };
 

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QLabel;
 class QListWidget;
@@ -17,9 +18,11 @@ class QSlider;
 
 namespace tallowick {
 
+class AbandonedFolder;
 class ColourSwatch;
 class FrameView;
 class HostModel;
+class OwnRecoveryFolder;
 class WindowCaller;
 
 // The stand-in host's window: the current frame scaled to fit, a frame
@@ -64,6 +67,16 @@ public:
     // user's choice; declining the offer saves nothing.
     void reportBusLost(const QString& reason);
 
+    // Offers to reopen the work that hosts which did not end cleanly left in
+    // `folders`, listing it: Yes reopens it as new documents, their copies
+    // moved into `own` folder; No discards it; Cancel, and any answer where
+    // nobody can give one, leaves it for the next start. What cannot be
+    // reopened is told.
+    void offerRecovery(std::vector<AbandonedFolder>& folders, OwnRecoveryFolder& own);
+    // Shows `text`, the autosave's failure and why, above the view until
+    // the host ends.
+    void showAutosaveFailure(const QString& text);
+
 signals:
     // The user chose the plug-in `program` (a file name in the host's
     // application directory) from the menu, to start with `argument` as its
@@ -107,6 +120,7 @@ private:
     ColourSwatch* primarySwatch_ = nullptr;
     ColourSwatch* secondarySwatch_ = nullptr;
     QLabel* brushLabel_ = nullptr;
+    QLabel* autosaveWarning_ = nullptr;
     QLabel* progressCaption_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
     QMenu* pluginMenu_ = nullptr;

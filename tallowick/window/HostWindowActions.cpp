@@ -6,6 +6,7 @@
 #include "tallowick/documents/PictureLoading.h"
 #include "tallowick/model/HostModel.h"
 #include "tallowick/plugins/PluginPrograms.h"
+#include "tallowick/recovery/AbandonedWork.h"
 #include "tallowick/window/HostWindow.h"
 
 #include <QMenuBar>
@@ -114,6 +115,27 @@ void HostWindow::reportBusLost(const QString& reason) {
         platform::MessageBoxAnswer::Yes);
     if (answer == platform::MessageBoxAnswer::Yes)
         saveAllDocuments();
+}
+
+void HostWindow::offerRecovery(std::vector<AbandonedFolder>& folders, OwnRecoveryFolder& own) {
+    if (folders.empty())
+        return;
+    const platform::MessageBoxAnswer answer = platform::showMessageBox(
+        recoveryQuestion(folders), platform::MessageBoxButtons::YesNoCancel,
+        platform::MessageBoxIcon::Information, platform::MessageBoxAnswer::Yes);
+    std::vector<QString> problems;
+    if (answer == platform::MessageBoxAnswer::Yes) {
+        const platform::HourglassGuard hourglass;
+        const ProgressScope progress(model_.progress(), tr("Reopening the recovered work..."));
+        problems =
+            reopenAbandonedWork(folders, model_.documents(), model_.memoryBudget(), own,
+                                [this](double percent) { model_.progress().setPercent(percent); });
+    } else if (answer == platform::MessageBoxAnswer::No) {
+        problems = discardAbandonedWork(folders);
+    }
+    if (!problems.empty())
+        reportError(tr("Not all of the recovered work could be reopened or discarded:\n\n%1")
+                        .arg(QStringList(problems.begin(), problems.end()).join(u'\n')));
 }
 
 void HostWindow::undo() {

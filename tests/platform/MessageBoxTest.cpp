@@ -58,6 +58,10 @@ TEST(MessageBox, ButtonsTheBoxDoesNotHaveAreRefused) {
                  MessageBoxError);
     EXPECT_THROW(showMessageBox("text", MessageBoxButtons::OkCancel), MessageBoxError);
     EXPECT_EQ(showMessageBox("text", MessageBoxButtons::YesNo), MessageBoxAnswer::Yes);
+    EXPECT_EQ(showMessageBox("text", MessageBoxButtons::YesNoCancel), MessageBoxAnswer::Yes);
+    EXPECT_THROW(showMessageBox("text", MessageBoxButtons::YesNoCancel, MessageBoxIcon::None,
+                                MessageBoxAnswer::Ok),
+                 MessageBoxError);
 }
 
 TEST(MessageBox, ScopedRespondersNestAndRestore) {

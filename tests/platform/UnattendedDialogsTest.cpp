@@ -34,6 +34,8 @@ TEST(UnattendedMessageBox, TakesTheCautiousAnswerAndWritesTheTextOnStandardError
         // The default button a person would confirm with Enter is not taken.
         {MessageBoxButtons::OkCancel, MessageBoxAnswer::Ok, MessageBoxAnswer::Cancel, "Cancel"},
         {MessageBoxButtons::YesNo, MessageBoxAnswer::Yes, MessageBoxAnswer::No, "No"},
+        // Cancel, which keeps everything as it is, before No.
+        {MessageBoxButtons::YesNoCancel, MessageBoxAnswer::Yes, MessageBoxAnswer::Cancel, "Cancel"},
     };
     for (const auto& test : cases) {
         testing::internal::CaptureStderr();

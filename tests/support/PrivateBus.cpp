@@ -103,7 +103,12 @@ void PrivateBus::killDaemon() {
 QProcessEnvironment PrivateBus::environment() const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address_);
+    environment.insert(QStringLiteral("XDG_STATE_HOME"), stateFolder());
     return environment;
+}
+
+QString PrivateBus::stateFolder() const {
+    return folder_.filePath(QStringLiteral("state"));
 }
 
 } // namespace tests

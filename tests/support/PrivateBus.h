@@ -40,8 +40,11 @@ public:
     // at once. Nothing can connect afterwards.
     void killDaemon();
 
-    // The environment for a child process whose session bus is this one.
+    // The environment for a child process whose session bus is this one,
+    // and whose state folder (where a host keeps its recovery folders) is
+    // stateFolder(), removed with the bus.
     QProcessEnvironment environment() const;
+    QString stateFolder() const;
 
 private:
     QString connectionName(const QString& name) const;
