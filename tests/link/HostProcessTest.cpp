@@ -41,7 +41,8 @@ TEST(HostProcess, AHostThatDiesInTheMiddleOfACallIsReportedGone) {
     } catch (const host::HostCallError& error) {
         EXPECT_TRUE(error.reason().startsWith("the host is gone")) << error.what();
     }
-    EXPECT_TRUE(peer.waitForFinished());
+    // The wait for an answer may have seen the process end already.
+    EXPECT_TRUE(peer.state() == QProcess::NotRunning || peer.waitForFinished());
 }
 
 } // namespace

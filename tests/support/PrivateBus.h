@@ -28,6 +28,8 @@ public:
     ~PrivateBus();
 
     const QString& address() const { return address_; }
+    // The daemon's process id, for looking at what it holds.
+    qint64 daemonProcessId() const { return daemon_->processId(); }
 
     // A connection to this bus, one per name; the same name gives the same
     // connection until it is dropped. PrivateBusError when it cannot connect.
