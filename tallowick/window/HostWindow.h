@@ -63,7 +63,7 @@ public:
     void setFolderChooser(FolderChooser chooser) { chooseFolder_ = std::move(chooser); }
 
     // The host is off the bus for `reason`: plug-ins can no longer reach it.
-    // Tells the user and offers to save the documents into a folder of the
+    // Disables the item that starts them, its tool tip saying why; tells the user and offers to save the documents into a folder of the
     // user's choice; declining the offer saves nothing.
     void reportBusLost(const QString& reason);
 

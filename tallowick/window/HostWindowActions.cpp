@@ -49,6 +49,8 @@ void HostWindow::buildMenus() {
     undoAction->setObjectName(QStringLiteral("undoAction"));
 
     QMenu* plugins = menuBar()->addMenu(tr("&Plug-ins"));
+    // A disabled item says why in its tool tip (see reportBusLost).
+    plugins->setToolTipsVisible(true);
     pluginMenu_ = plugins->addMenu(tr("&Start plug-in"));
     pluginMenu_->setObjectName(QStringLiteral("pluginMenu"));
     connect(pluginMenu_, &QMenu::aboutToShow, this, &HostWindow::fillPluginMenu);
@@ -107,6 +109,15 @@ void HostWindow::saveAllDocuments() {
 }
 
 void HostWindow::reportBusLost(const QString& reason) {
+    // A plug-in started now could not reach the host; the theme is the
+    // window's own and stays.
+    const QString why = tr("Plug-ins cannot be started: Tallowick is no longer on the session "
+                           "bus (%1), so they could not reach it.")
+                            .arg(reason);
+    QAction* start = pluginMenu_->menuAction();
+    start->setEnabled(false);
+    start->setToolTip(why);
+    start->setStatusTip(why);
     const platform::MessageBoxAnswer answer = platform::showMessageBox(
         tr("Tallowick is no longer on the session bus: %1.\n\nPlug-ins cannot reach it any "
            "more. Save the open documents now?")
