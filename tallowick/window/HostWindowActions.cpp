@@ -112,7 +112,7 @@ void HostWindow::reportBusLost(const QString& reason) {
     // A plug-in started now could not reach the host; the theme is the
     // window's own and stays.
     const QString why = tr("Plug-ins cannot be started: Tallowick is no longer on the session "
-                           "bus (%1), so they could not reach it.")
+                           "bus, so they could not reach it.\nWhat happened: %1.")
                             .arg(reason);
     QAction* start = pluginMenu_->menuAction();
     start->setEnabled(false);

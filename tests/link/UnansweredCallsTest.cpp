@@ -3,6 +3,7 @@
 // waits and nothing else of it runs, the question is put after the
 // patience given, and giving up fails the call naming it.
 #include "link/DBusAutomationObject.h"
+#include "tests/link/PeerHostProcess.h"
 #include "tests/support/PrivateBus.h"
 
 #include <QCoreApplication>
@@ -27,13 +28,7 @@ using host::Variant;
 class PeerHost : public ::testing::Test {
 protected:
     void SetUp() override {
-        peer.setProcessEnvironment(bus.environment());
-        peer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        peer.start(QStringLiteral(TALLOWICK_HOST_LINK_PEER), {});
-        ASSERT_TRUE(peer.waitForStarted()) << peer.errorString().toStdString();
-        while (!peer.canReadLine())
-            ASSERT_TRUE(peer.waitForReadyRead()) << "the peer host did not start serving";
-        ASSERT_EQ(peer.readLine().trimmed(), "serving");
+        ASSERT_NO_FATAL_FAILURE(tests::startPeerHost(peer, bus));
         hostObject = host::connectToHost(bus.connect("plugin"), patience);
     }
     void TearDown() override {

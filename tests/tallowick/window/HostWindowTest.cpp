@@ -132,7 +132,8 @@ TEST_F(HostWindowView, ALostBusIsToldAndTheDocumentsSavedOnlyWhenTheUserAccepts)
     // Nothing offers to start a plug-in that could not reach the host.
     const auto* start = window.findChild<QMenu*>("pluginMenu")->menuAction();
     EXPECT_FALSE(start->isEnabled());
-    EXPECT_TRUE(start->toolTip().contains("no longer on the session bus (the daemon went away)"))
+    EXPECT_TRUE(start->toolTip().contains("no longer on the session bus, so they could not reach it.\n"
+                                               "What happened: the daemon went away."))
         << start->toolTip().toStdString();
     EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{});
 
