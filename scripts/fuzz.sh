@@ -10,7 +10,7 @@
 #
 #   scripts/fuzz.sh [--seconds N] [TARGET...]     (targets: fuzz_received_call ...)
 #
-# CI runs every target for 20 seconds (scripts/run-tests.sh).
+# CI runs every target for 18 seconds (scripts/run-tests.sh).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
