@@ -351,7 +351,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     tests::PrivateBus bus;
-    tests::RunningHost runningHost(bus, {"--brush", brushPath});
+    // No autosave: it would write the animations to the disk while they are timed.
+    tests::RunningHost runningHost(bus, {"--brush", brushPath, "--autosave", "0"});
     runningHost.object().Invoke("Tal_NewBuffer", {kImageWidth, kImageHeight});
 
     plugin::DBusWindowHandover handover(runningHost.pluginConnection());

@@ -21,6 +21,7 @@
 #include <chrono>
 #include <cstring>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -36,9 +37,8 @@ constexpr auto kMeasured = std::chrono::seconds(10);
 
 // Cells whose samples differ from cell to cell, the way the host's frames do.
 cinderloom::RetrievedCells makeCells() {
-    cinderloom::RetrievedCells cells;
-    cells.recordSizes({kWidth, kHeight, kCells});
-    cinderloom::CellStore& store = cells.storeToOverwrite();
+    const cinderloom::FrameSizes sizes{kWidth, kHeight, kCells};
+    cinderloom::CellStore store(sizes.columns(), sizes.rows(), sizes.count);
     const auto size = static_cast<std::size_t>(store.columns() * store.rows());
     for (int32_t cell = 0; cell < kCells; ++cell)
         for (const cinderloom::Channel channel : cinderloom::kChannels) {
@@ -46,6 +46,8 @@ cinderloom::RetrievedCells makeCells() {
             for (std::size_t i = 0; i < size; ++i)
                 samples[i] = static_cast<uint8_t>(i * 7 + cell * 31);
         }
+    cinderloom::RetrievedCells cells;
+    cells.keep(sizes, std::move(store));
     return cells;
 }
 

@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
         return 1;
 
     tests::PrivateBus bus;
-    tests::RunningHost runningHost(bus, {"--no-brush"});
+    // No autosave: it would write the animations to the disk while they are timed.
+    tests::RunningHost runningHost(bus, {"--no-brush", "--autosave", "0"});
     hostObject = &runningHost.object();
     hostObject->Invoke("Tal_NewBuffer", {kImageWidth, kImageHeight});
     const host::ByteArray red =

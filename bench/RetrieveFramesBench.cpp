@@ -64,7 +64,8 @@ int main(int argc, char** argv) {
         return 1;
 
     tests::PrivateBus bus;
-    tests::RunningHost runningHost(bus, {"--no-brush"});
+    // No autosave: it would write the animations to the disk while they are timed.
+    tests::RunningHost runningHost(bus, {"--no-brush", "--autosave", "0"});
     runningHost.object().Invoke("Tal_NewBuffer", {kImageWidth, kImageHeight});
     runningHost.object().Invoke("tal_CreateAnimAdv", {kFrames, int16_t{2}});
 

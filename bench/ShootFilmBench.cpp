@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
     failures = &recorded;
 
     tests::PrivateBus bus;
-    tests::RunningHost runningHost(bus, {"--no-brush"});
+    // No autosave: it would write the animations to the disk while they are timed.
+    tests::RunningHost runningHost(bus, {"--no-brush", "--autosave", "0"});
     paintCells(runningHost.object());
 
     plugin::DBusWindowHandover handover(runningHost.pluginConnection());

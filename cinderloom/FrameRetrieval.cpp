@@ -9,6 +9,7 @@
 #include <array>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace cinderloom {
 namespace {
@@ -29,8 +30,7 @@ FrameSizes readFrameSizes(host::AutomationObject& hostCalls) {
 
 // The sizes came from three calls; a store they make too large to hold is
 // reported as their result, not as a failure of its own.
-CellStore& storeFor(RetrievedCells& cells) {
-    const FrameSizes& sizes = cells.sizes();
+CellStore newStoreFor(const FrameSizes& sizes) {
     const auto tooLarge = [&](const QString& reason) {
         return CellStoreError(
             QStringLiteral("tal_BufferWidth, tal_BufferHeight and tal_GetTotalFrames gave %1 "
@@ -42,12 +42,22 @@ CellStore& storeFor(RetrievedCells& cells) {
                 .toStdString());
     };
     try {
-        return cells.storeToOverwrite();
+        return CellStore(sizes.columns(), sizes.rows(), sizes.count);
     } catch (const CellStoreError& error) {
         throw tooLarge(QString::fromUtf8(error.what()));
     } catch (const std::bad_alloc&) {
         throw tooLarge(QStringLiteral("out of memory"));
     }
+}
+
+// What a failed retrieval leaves the user with.
+QString keptCellsText(const CellStore& kept) {
+    if (kept.empty())
+        return QStringLiteral("No cells were retrieved before, so there are none.");
+    return QStringLiteral("The %1 cells retrieved before, of %2 x %3 samples, are kept.")
+        .arg(kept.cells())
+        .arg(kept.columns())
+        .arg(kept.rows());
 }
 
 // The plane must hold every sample the cell is copied from.
@@ -96,8 +106,7 @@ void copyFrame(host::AutomationObject& hostCalls, CellStore& store, int32_t fram
 } // namespace
 
 void retrieveFrames(host::AutomationObject& hostCalls, RetrievedCells& cells) {
-    cells.recordSizes(readFrameSizes(hostCalls));
-    const int32_t frames = cells.sizes().count;
+    const FrameSizes sizes = readFrameSizes(hostCalls);
 
     const platform::HourglassGuard hourglass;
     ignoringHostCallFailure([&] {
@@ -106,18 +115,29 @@ void retrieveFrames(host::AutomationObject& hostCalls, RetrievedCells& cells) {
         hostCalls.Invoke(QStringLiteral("tal_Status"), {int16_t{0}});
     });
 
-    if (frames < 2) {
+    if (sizes.count < 2) {
+        cells.recordSizes(sizes);
         platform::showMessageBox(QStringLiteral("No animation"));
         hostCalls.Invoke(QStringLiteral("tal_StatusClose"));
         return;
     }
 
-    CellStore& store = storeFor(cells);
-    const double percentPerFrame = 100.0 / frames;
-    for (int32_t frame = 0; frame < frames; ++frame) {
-        copyFrame(hostCalls, store, frame);
-        ignoringHostCallFailure(
-            [&] { hostCalls.Invoke(QStringLiteral("tal_Status"), {percentPerFrame * frame}); });
+    // The new cells are built aside, so that a retrieval failing half-way
+    // leaves the old ones whole, with their sizes.
+    try {
+        CellStore store = newStoreFor(sizes);
+        const double percentPerFrame = 100.0 / sizes.count;
+        for (int32_t frame = 0; frame < sizes.count; ++frame) {
+            copyFrame(hostCalls, store, frame);
+            ignoringHostCallFailure([&] {
+                hostCalls.Invoke(QStringLiteral("tal_Status"), {percentPerFrame * frame});
+            });
+        }
+        cells.keep(sizes, std::move(store));
+    } catch (const std::exception& error) {
+        throw RetrievalError(QStringLiteral("%1\n\n%2")
+                                 .arg(QString::fromUtf8(error.what()), keptCellsText(cells.store()))
+                                 .toStdString());
     }
 
     hostCalls.Invoke(QStringLiteral("Tal_GotoFrame"), {int16_t{0}});

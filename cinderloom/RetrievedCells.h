@@ -4,6 +4,7 @@
 #include "cinderloom/StripRendering.h"
 
 #include <cstdint>
+#include <utility>
 
 namespace cinderloom {
 
@@ -23,10 +24,11 @@ struct FrameSizes {
 };
 
 // The cells the film is painted from: the sizes the host reported at the last
-// retrieval, and the store the last retrieval that went on to copy frames
-// filled. A retrieval that stops early (too few frames) keeps the sizes it
-// read but leaves the store as it was, so the two may disagree: what reads
-// samples asks the store for its extents, never the sizes.
+// retrieval, and the store the last retrieval that went through filled. A
+// retrieval that stops early (too few frames) keeps the sizes it read but
+// leaves the store as it was, so the two may disagree: what reads samples
+// asks the store for its extents, never the sizes. A retrieval that fails
+// leaves both as they were.
 class RetrievedCells {
 public:
     const FrameSizes& sizes() const { return sizes_; }
@@ -35,14 +37,14 @@ public:
     // The sizes a retrieval has just read, kept whatever it does next.
     void recordSizes(const FrameSizes& sizes) { sizes_ = sizes; }
 
-    // The store a retrieval of the recorded sizes overwrites sample by
-    // sample: this one when it has their shape, else a new one. The old cells
-    // go first, so that old and new never have to fit in memory together.
-    // CellStoreError or std::bad_alloc when the new store cannot be made; the
-    // store is then empty.
-    CellStore& storeToOverwrite();
+    // The cells of a retrieval that went through: the sizes it read and the
+    // store it filled aside, which replaces the old one.
+    void keep(const FrameSizes& sizes, CellStore store) {
+        sizes_ = sizes;
+        store_ = std::move(store);
+    }
 
-    // Lets go of the cells: the next retrieval makes its store afresh.
+    // Lets go of the cells.
     void releaseStore() { store_ = CellStore(); }
 
 private:

@@ -5,6 +5,7 @@
 
 #include <QDBusError>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QElapsedTimer>
 #include <utility>
 
@@ -41,32 +42,38 @@ QString ownerOfHostName(const QDBusConnection& bus) {
 
 } // namespace
 
-DBusAutomationObject::DBusAutomationObject(QDBusConnection connection, ObjectRef target)
-    : connection_(std::move(connection)), target_(std::move(target)) {
+DBusAutomationObject::DBusAutomationObject(QDBusConnection connection, ObjectRef target,
+                                           CallPatience patience)
+    : connection_(std::move(connection)), target_(std::move(target)), patience_(patience) {
     target_.local = nullptr;
     dbus::registerWireTypes();
 }
 
 Variant DBusAutomationObject::Invoke(const QString& method, const std::vector<Variant>& args) {
-    // However the call ends, the target is done with its arguments.
-    struct ReleaseArguments {
-        OutgoingMemory& lent;
-        ~ReleaseArguments() { lent.releaseAll(); }
-    } release{memory_.outgoing};
+    if (!abandoned_.isFinished())
+        throw HostCallError(
+            method, QStringLiteral("%1 (%2 is still unanswered)")
+                        .arg(dbus::unansweredReason(target_, abandonedAfterMs_), abandonedMethod_));
     QDBusMessage call;
     try {
         call = dbus::invokeCall(target_, method, args, &memory_.outgoing);
     } catch (const dbus::WireError& error) {
         throw HostCallError(method, textOf(error));
     }
-    QElapsedTimer clock;
-    clock.start();
-    const QDBusMessage reply = connection_.call(call, QDBus::Block, dbus::kCallTimeoutMs);
+    const dbus::WaitOutcome outcome =
+        dbus::callAndWait(connection_, call, method, dbus::peerName(target_), patience_);
+    if (outcome.givenUp) {
+        abandoned_ = outcome.abandoned;
+        abandonedMethod_ = method;
+        abandonedAfterMs_ = outcome.waitedMs;
+        throw HostCallError(method, dbus::unansweredReason(target_, outcome.waitedMs));
+    }
+    const QDBusMessage& reply = outcome.reply;
     if (reply.type() == QDBusMessage::ErrorMessage &&
         reply.errorName() == dbus::kUnknownOperationError)
         throw UnknownOperationError(method, reply.errorMessage());
     if (reply.type() == QDBusMessage::ErrorMessage)
-        throw HostCallError(method, dbus::failureReason(reply, target_, clock.elapsed()));
+        throw HostCallError(method, dbus::failureReason(reply, target_, outcome.waitedMs));
     if (reply.type() != QDBusMessage::ReplyMessage)
         throw HostCallError(method, QStringLiteral("no reply came back"));
     try {
@@ -77,18 +84,19 @@ Variant DBusAutomationObject::Invoke(const QString& method, const std::vector<Va
     }
 }
 
-std::unique_ptr<DBusAutomationObject> connectToHost() {
-    return connectToHost(QDBusConnection::sessionBus());
+std::unique_ptr<DBusAutomationObject> connectToHost(CallPatience patience) {
+    return connectToHost(QDBusConnection::sessionBus(), patience);
 }
 
-std::unique_ptr<DBusAutomationObject> connectToHost(const QDBusConnection& bus) {
+std::unique_ptr<DBusAutomationObject> connectToHost(const QDBusConnection& bus,
+                                                   CallPatience patience) {
     if (!bus.isConnected())
         throw HostUnavailableError(QStringLiteral("No host can be reached: the session bus is not "
                                                   "connected (%1)")
                                        .arg(bus.lastError().message())
                                        .toStdString());
     return std::make_unique<DBusAutomationObject>(
-        bus, ObjectRef{ownerOfHostName(bus), QString(dbus::kHostPath), nullptr});
+        bus, ObjectRef{ownerOfHostName(bus), QString(dbus::kHostPath), nullptr}, patience);
 }
 
 } // namespace host

@@ -2,6 +2,7 @@
 
 #include "automation/AutomationObject.h"
 #include "link/PeerMemory.h"
+#include "link/ReplyWait.h"
 
 #include <QDBusConnection>
 #include <memory>
@@ -17,10 +18,14 @@ public:
 };
 
 // An automation object in another process, called over D-Bus. Each call
-// blocks the calling thread until the reply comes, without processing its
-// events, so nothing else runs in the middle of a call. A call that fails
-// (a refused method, a peer that is gone or never answers) throws
-// HostCallError naming the method and the reason.
+// waits until the reply comes without running any handler of the calling
+// program (ReplyWait.h): its windows repaint, its input is held, and after
+// `patience` the installed question is put (the plug-ins ask the user
+// whether to wait on). A call that fails (a refused method, a peer that is
+// gone, a wait given up) throws HostCallError naming the method and the
+// reason; a wait given up says that "the host did not answer". Until the
+// call given up is answered after all, every later call fails at once the
+// same way, so that giving up on a host costs one wait, not one per call.
 //
 // Byte arrays cross in memory files kept for the target's owner (see
 // DBusWire.h), so an object used for many transfers is worth keeping.
@@ -30,7 +35,8 @@ public:
 // invokeAsync.
 class DBusAutomationObject final : public AutomationObject {
 public:
-    DBusAutomationObject(QDBusConnection connection, ObjectRef target);
+    DBusAutomationObject(QDBusConnection connection, ObjectRef target,
+                         CallPatience patience = {});
 
     Variant Invoke(const QString& method, const std::vector<Variant>& args = {}) override;
 
@@ -39,15 +45,21 @@ public:
 private:
     QDBusConnection connection_;
     ObjectRef target_;
+    CallPatience patience_;
     PeerMemory memory_;
+    // The last call given up, and its method, while it is unanswered.
+    QDBusPendingCall abandoned_ = QDBusPendingCall::fromCompletedCall(QDBusMessage());
+    QString abandonedMethod_;
+    qint64 abandonedAfterMs_ = 0;
 };
 
 // The running host's automation object: the object at "/Tallowick_Class" of
 // whoever owns "Tallowick.Tallowick_Class" on the session bus (or on `bus`),
 // bound to that owner, so that the object keeps speaking for the host that was
 // running when it was created. HostUnavailableError when nobody owns the name
-// or the bus cannot be reached.
-std::unique_ptr<DBusAutomationObject> connectToHost();
-std::unique_ptr<DBusAutomationObject> connectToHost(const QDBusConnection& bus);
+// or the bus cannot be reached. Its calls wait on the host with `patience`.
+std::unique_ptr<DBusAutomationObject> connectToHost(CallPatience patience = {});
+std::unique_ptr<DBusAutomationObject> connectToHost(const QDBusConnection& bus,
+                                                   CallPatience patience = {});
 
 } // namespace host

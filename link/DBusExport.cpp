@@ -5,12 +5,14 @@
 #include "link/DBusMessages.h"
 #include "link/DBusWire.h"
 #include "link/PeerMemory.h"
+#include "link/ReplyWait.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <algorithm>
+#include <deque>
 #include <exception>
 #include <map>
 #include <utility>
@@ -22,8 +24,22 @@ namespace dbus {
 // Receives the Invoke calls of one exported object. QtDBus delivers each call
 // to the thread this QObject lives on, which is the thread that exported it.
 // It keeps the memory files of each caller until the caller leaves the bus.
+// A call that arrives while that thread waits for the answer to a call of
+// its own is answered once the wait is over, in the order calls came, so
+// that the object's handlers never run in the middle of another.
 class InvokeAdaptor final : public QDBusVirtualObject {
 public:
+    ~InvokeAdaptor() override {
+        for (const auto& [message, connection] : held_)
+            if (message.isReplyRequired())
+                QDBusConnection(connection)
+                    .send(message.createErrorReply(
+                        QDBusError::UnknownObject,
+                        QStringLiteral("the object at %1 was withdrawn before it could "
+                                       "answer")
+                            .arg(message.path())));
+    }
+
     // BusWatchError when the bus will not tell of callers leaving.
     InvokeAdaptor(AutomationObject& object, std::size_t maxByteArrayBytes,
                   const QDBusConnection& connection)
@@ -44,6 +60,39 @@ public:
                           (message.interface().isEmpty() && message.member() == kMethod);
         if (!ours)
             return false;
+        if (waitingForAnswer() || !held_.empty()) {
+            hold(message, connection);
+            return true;
+        }
+        respond(message, connection);
+        return true;
+    }
+
+private:
+    void hold(const QDBusMessage& message, const QDBusConnection& connection) {
+        held_.emplace_back(message, connection);
+        if (!answerHeldLater_) {
+            answerHeldLater_ = true;
+            afterWaits(this, [this] { answerHeld(); });
+        }
+    }
+
+    void answerHeld() {
+        answerHeldLater_ = false;
+        while (!held_.empty()) {
+            // A held call's handler may itself wait; the rest wait with it.
+            if (waitingForAnswer()) {
+                answerHeldLater_ = true;
+                afterWaits(this, [this] { answerHeld(); });
+                return;
+            }
+            const auto [message, connection] = std::move(held_.front());
+            held_.pop_front();
+            respond(message, connection);
+        }
+    }
+
+    void respond(const QDBusMessage& message, const QDBusConnection& connection) {
         const QDBusMessage answer =
             message.member() == kMethod
                 ? answerTo(message)
@@ -54,10 +103,8 @@ public:
             connection.send(message.createErrorReply(
                 kFailedError, QStringLiteral("the answer could not be sent (%1)")
                                   .arg(connection.lastError().message())));
-        return true;
     }
 
-private:
     QDBusMessage answerTo(const QDBusMessage& message) {
         const QString caller = message.service();
         ReceivedCall call;
@@ -67,9 +114,12 @@ private:
             return message.createErrorReply(QDBusError::InvalidArgs,
                                             QString::fromUtf8(error.what()));
         }
-        // A caller's calls are synchronous: once its next call is here, it
-        // has read the last result.
-        peers_[caller].outgoing.releaseAll();
+        // Answered or refused, the caller's memory files are done with
+        // before the answer leaves.
+        struct MarkTaken {
+            const ReceivedCall& call;
+            ~MarkTaken() { markMemoryTaken(call); }
+        } done{call};
         // A call is settled as far as it can be before its arguments are
         // read, and then read only as far as the object takes it.
         std::vector<Variant> args;
@@ -120,6 +170,8 @@ private:
     std::size_t maxByteArrayBytes_;
     BusDepartures departures_;
     std::map<QString, PeerMemory> peers_;
+    std::deque<std::pair<QDBusMessage, QDBusConnection>> held_;
+    bool answerHeldLater_ = false;
 };
 
 } // namespace dbus

@@ -1,6 +1,7 @@
 #include "link/DBusMessages.h"
 
 #include "link/DBusWire.h"
+#include "link/SharedMemory.h"
 
 #include <QDBusArgument>
 #include <QDBusError>
@@ -52,14 +53,29 @@ std::vector<Variant> fromWireList(const WireValues& values, const QString& what,
     return variants;
 }
 
-// Who is at the other end of a call, for failure texts.
 QString peerOf(const ObjectRef& target) {
+    return peerName(target);
+}
+
+} // namespace
+
+QString peerName(const ObjectRef& target) {
     if (target.path == kHostPath)
         return QStringLiteral("the host");
     return QStringLiteral("the owner of %1").arg(target.path);
 }
 
-} // namespace
+QString unansweredReason(const ObjectRef& target, qint64 waitedMs) {
+    // Tenths only where they tell something: 0.2 seconds, 5 seconds.
+    const double seconds = static_cast<double>(waitedMs) / 1000.0;
+    QString shown = seconds >= 10.0 ? QString::number(qRound64(seconds))
+                                    : QString::number(seconds, 'f', 1);
+    if (shown.endsWith(QLatin1String(".0")))
+        shown.chop(2);
+    return QStringLiteral("%1 did not answer: no answer came in %2 seconds, and waiting for it "
+                          "was given up")
+        .arg(peerName(target), shown);
+}
 
 QDBusMessage invokeCall(const ObjectRef& target, const QString& method,
                         const std::vector<Variant>& args, OutgoingMemory* lender) {
@@ -94,6 +110,15 @@ ReceivedCall receiveCall(const QDBusMessage& call) {
         refuse(QStringLiteral("a call carries at most %1 values; this one carries more")
                    .arg(kMaxArguments));
     return ReceivedCall{arguments[0].toString(), std::move(*values)};
+}
+
+void markMemoryTaken(const ReceivedCall& call) noexcept {
+    for (const WireValue& value : call.values)
+        if (value.content.metaType() == QMetaType::fromType<WireByteArray>()) {
+            const auto* array = static_cast<const WireByteArray*>(value.content.constData());
+            if (array->memory.isValid())
+                markTaken(array->memory.fileDescriptor());
+        }
 }
 
 std::vector<Variant> readArguments(const ReceivedCall& call, std::size_t maxByteArrayBytes,

@@ -26,6 +26,10 @@ struct ReceivedCall {
 // WireError for a call of the wrong signature or of more than kMaxArguments
 // values.
 ReceivedCall receiveCall(const QDBusMessage& call);
+// Marks every memory file the call carried taken (markTaken), whether its
+// arguments were read or not: done before the call is answered, so that the
+// caller may write its files again as soon as the answer is there.
+void markMemoryTaken(const ReceivedCall& call) noexcept;
 // The call's arguments, byte arrays read through the caller's `mappings`;
 // WireError naming the argument that cannot be read, among them a byte array
 // larger than `maxByteArrayBytes`.
@@ -39,6 +43,13 @@ QDBusMessage replyTo(const QDBusMessage& call, const Variant& result,
 // The result an Invoke reply carries, read through the peer's `mappings`;
 // WireError for a malformed reply.
 Variant resultOf(const QDBusMessage& reply, IncomingMemory* mappings = nullptr);
+
+// Who `target` is, in words: "the host" for the host object, else "the
+// owner of <path>".
+QString peerName(const ObjectRef& target);
+// Why a call of `target` failed when its caller gave up waiting for the
+// answer after `waitedMs`: "the host did not answer ...".
+QString unansweredReason(const ObjectRef& target, qint64 waitedMs);
 
 // Why a call of `target` failed, in words, from its error reply. A call that
 // went unanswered for the whole call timeout timed out; one that ended sooner

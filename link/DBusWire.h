@@ -27,15 +27,39 @@
 // every transfer is still several times slower than copying the bytes, as the
 // kernel allocates, clears and frees its pages each time; so each side lends
 // a peer files from a pool kept for that peer (OutgoingMemory) and writes the
-// next transfer into a file the peer is done with:
+// next transfer into a file the peer has taken.
 //
-//     a call's arguments   once the call has returned (the caller's calls are
-//                          synchronous, so the receiver has read them)
-//     a call's result      once the same caller's next call arrives, or when
-//                          the caller leaves the bus
+// Taking a lent file. Every descriptor sent is an open file description of
+// its own (the file opened again, read-only, through /proc/self/fd), and the
+// sender marks it with an open-file-description read lock (F_OFD_SETLK) of
+// the whole file. The mark goes when the receiver takes the file:
 //
-// A file one peer was lent is never lent to another, so no program sees bytes
-// another program was sent.
+//     the receiver releases it (markTaken: F_UNLCK on the descriptor) once
+//     it has copied the bytes out or refused them; a receiver of calls does
+//     so for every file a call carried before it answers the call, so a
+//     synchronous caller finds its argument files free again by the time
+//     the answer is there;
+//     or every copy of the description is closed: a receiver that reads the
+//     message and drops it, or a peer that leaves the bus.
+//
+// Until then every copy is held somewhere: in the sender until the message
+// is written, in the bus daemon until the receiver reads the message, in the
+// receiver. The sender sees whether any mark on a file is left (F_OFD_GETLK
+// from its own description, which holds none) and writes a file again only
+// when none is. A file one peer was lent is never lent to another, so no
+// program sees bytes another program was sent.
+//
+// The bound. A peer that never reads its replies would leave every
+// descriptor sent to it in the bus daemon, which holds them until the daemon
+// itself runs out of descriptors and drops whoever sends next (the host).
+// So a side holds back what a peer has not taken: at most kMaxUntakenFiles
+// (256) descriptors and kMaxUntakenBytes (1 GiB) of their files per peer
+// (PeerMemory.h). Past either bound, a call whose answer would carry a byte
+// array fails with Tallowick.Automation.Error.Failed, its reason naming how
+// much the peer holds untaken and the bounds; the peer's other calls, and
+// every other peer's, are served as usual. A peer that pipelines its calls
+// and reads the answers late is served at full speed as long as fewer than
+// the bound are in flight: each answer in flight has a file of its own.
 //
 // What the receiver relies on, since a lent file is not sealed against
 // writing: it checks that the descriptor is a memory file sealed against
@@ -47,7 +71,9 @@
 // change only the values it sent, never the receiver's memory safety nor
 // anything read later: channel bytes have no structure to validate, and
 // nothing is read from the mapping twice. Files sealed against writing too
-// are one-off files, read without keeping a mapping.
+// are one-off files, read without keeping a mapping. A mapping kept does not
+// hold the file: the receiver has released the mark of the description it
+// was made from.
 namespace host {
 class OutgoingMemory;
 class IncomingMemory;

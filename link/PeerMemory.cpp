@@ -23,8 +23,8 @@ std::size_t wholePages(std::size_t size) {
 
 // Drops the least recently used entries that `droppable` allows until
 // `needed` more bytes fit within `bound`; false when they cannot.
-template <typename Entry, typename Droppable, typename LengthOf>
-bool makeRoom(std::vector<Entry>& entries, std::size_t& held, std::size_t needed, std::size_t bound,
+template <typename Entries, typename Droppable, typename LengthOf>
+bool makeRoom(Entries& entries, std::size_t& held, std::size_t needed, std::size_t bound,
               Droppable droppable, LengthOf lengthOf) {
     while (held + needed > bound) {
         auto oldest = entries.end();
@@ -39,37 +39,124 @@ bool makeRoom(std::vector<Entry>& entries, std::size_t& held, std::size_t needed
     return true;
 }
 
+// The whole file, as the sender marks it and the receiver releases it.
+struct flock wholeFile(short type) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0;
+    lock.l_len = 0;
+    return lock;
+}
+
+// What is sent for the file `fd` holds: a read-only open file description
+// of its own, marked with a read lock of the whole file. The mark lives as
+// long as some copy of that description does (in this process until the
+// message is written, in the bus daemon until the peer reads it, in the
+// peer) unless the peer releases it first; no other description of the file
+// shares it, so `fd` itself can tell whether it is still there.
+UniqueFd markedDescriptorOf(int fd) {
+    UniqueFd lent(::open(("/proc/self/fd/" + std::to_string(fd)).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!lent.valid())
+        failWithErrno("opening a memory file again to lend it (through /proc/self/fd)");
+    struct flock mark = wholeFile(F_RDLCK);
+    if (::fcntl(lent.get(), F_OFD_SETLK, &mark) != 0)
+        failWithErrno("marking a lent memory file");
+    return lent;
+}
+
+// Whether no description of the file holds a mark any more: then every
+// descriptor lent of it has been taken.
+bool taken(int fd) {
+    struct flock probe = wholeFile(F_WRLCK);
+    if (::fcntl(fd, F_OFD_GETLK, &probe) != 0)
+        return false;
+    return probe.l_type == F_UNLCK;
+}
+
 } // namespace
 
-OutgoingMemory::OutgoingMemory(std::size_t boundBytes) : boundBytes_(boundBytes) {}
+OutgoingMemory::OutgoingMemory(std::size_t boundBytes, std::size_t maxUntakenFiles,
+                               std::size_t maxUntakenBytes)
+    : boundBytes_(boundBytes), maxUntakenFiles_(maxUntakenFiles),
+      maxUntakenBytes_(maxUntakenBytes) {}
 
 UniqueFd OutgoingMemory::lend(const uint8_t* bytes, std::size_t size) {
+    refuseWhenFull(size);
     File* file = size == 0 ? nullptr : reusableFile(size);
     if (file == nullptr && size != 0)
         file = newFile(size);
-    if (file == nullptr)
-        return createSealedMemory(bytes, size);
+    if (file == nullptr) {
+        UniqueFd oneOff = createSealedMemory(bytes, size);
+        UniqueFd sent = markedDescriptorOf(oneOff.get());
+        untaken_.push_back(Lending{nullptr, std::move(oneOff), size});
+        untakenBytes_ += size;
+        return sent;
+    }
     std::memcpy(file->mapping.bytes(), bytes, size);
+    UniqueFd sent = markedDescriptorOf(file->fd.get());
     file->lent = true;
     file->lastUse = ++uses_;
-    UniqueFd sent(::fcntl(file->fd.get(), F_DUPFD_CLOEXEC, 0));
-    if (!sent.valid())
-        failWithErrno("duplicating a memory file's descriptor");
+    untaken_.push_back(Lending{file, UniqueFd(), file->mapping.length()});
+    untakenBytes_ += file->mapping.length();
     return sent;
 }
 
-void OutgoingMemory::releaseAll() {
-    for (File& file : files_)
-        file.lent = false;
+std::size_t OutgoingMemory::untakenFiles() {
+    forgetTaken(true);
+    return untaken_.size();
+}
+
+void OutgoingMemory::forgetTaken(bool thorough) {
+    for (auto it = untaken_.begin(); it != untaken_.end();) {
+        const int fd = it->file ? it->file->fd.get() : it->oneOff.get();
+        if (!taken(fd)) {
+            if (!thorough)
+                return;
+            ++it;
+            continue;
+        }
+        if (it->file)
+            it->file->lent = false;
+        untakenBytes_ -= it->bytes;
+        it = untaken_.erase(it);
+    }
+}
+
+void OutgoingMemory::refuseWhenFull(std::size_t size) {
+    const auto full = [&] {
+        return untaken_.size() >= maxUntakenFiles_ || untakenBytes_ + size > maxUntakenBytes_;
+    };
+    forgetTaken(false);
+    if (!full())
+        return;
+    // A peer may close its descriptors in any order.
+    forgetTaken(true);
+    if (!full())
+        return;
+    throw UntakenMemoryError(
+        "the receiving program has not taken " + std::to_string(untaken_.size()) +
+        " memory files sent to it (" + std::to_string(untakenBytes_) +
+        " bytes), and a program may hold at most " + std::to_string(maxUntakenFiles_) +
+        " files or " + std::to_string(maxUntakenBytes_) +
+        " bytes untaken; it must read the replies to its earlier calls first");
 }
 
 OutgoingMemory::File* OutgoingMemory::reusableFile(std::size_t size) {
-    File* best = nullptr;
-    for (File& file : files_)
-        if (!file.lent && file.mapping.length() >= size &&
-            (best == nullptr || file.mapping.length() < best->mapping.length()))
-            best = &file;
-    return best;
+    const auto smallestFree = [&] {
+        File* best = nullptr;
+        for (File& file : files_)
+            if (!file.lent && file.mapping.length() >= size &&
+                (best == nullptr || file.mapping.length() < best->mapping.length()))
+                best = &file;
+        return best;
+    };
+    // refuseWhenFull has forgotten the oldest lendings taken; one taken out
+    // of order is looked for only before a new file would be made.
+    if (File* file = smallestFree())
+        return file;
+    forgetTaken(true);
+    return smallestFree();
 }
 
 OutgoingMemory::File* OutgoingMemory::newFile(std::size_t size) {
@@ -94,6 +181,11 @@ OutgoingMemory::File* OutgoingMemory::newFile(std::size_t size) {
 IncomingMemory::IncomingMemory(std::size_t boundBytes) : boundBytes_(boundBytes) {}
 
 void IncomingMemory::read(int fd, uint8_t* destination, std::size_t size) {
+    // Read or refused, the file is done with.
+    struct MarkTaken {
+        int fd;
+        ~MarkTaken() { markTaken(fd); }
+    } done{fd};
     const MemoryFileFacts facts = checkMemoryFile(fd, size);
     if (size == 0)
         return;

@@ -126,6 +126,18 @@ void readSealedMemory(int fd, uint8_t* destination, std::size_t size) {
     }
 }
 
+void markTaken(int fd) noexcept {
+    // The sender's mark is a read lock of the whole file held by the open
+    // file description it sent; releasing it from any copy of the descriptor
+    // releases it for all.
+    struct flock release {};
+    release.l_type = F_UNLCK;
+    release.l_whence = SEEK_SET;
+    release.l_start = 0;
+    release.l_len = 0;
+    [[maybe_unused]] const int ignored = ::fcntl(fd, F_OFD_SETLK, &release);
+}
+
 MemoryMapping::MemoryMapping(int fd, std::size_t length, bool writable) : length_(length) {
     if (length == 0)
         return;

@@ -62,6 +62,12 @@ MemoryFileFacts checkMemoryFile(int fd, std::size_t neededSize);
 // SharedMemoryError when the file holds fewer.
 void readSealedMemory(int fd, uint8_t* destination, std::size_t size);
 
+// The receiver's word that it has taken a memory file lent to it: it has
+// copied the bytes out, or refused them, and the sender may write the file
+// again (see DBusWire.h). Closing every copy of the descriptor says the same.
+// Anything else (a pipe, a closed descriptor) is left as it is.
+void markTaken(int fd) noexcept;
+
 // A shared mapping of the start of a memory file, unmapped when destroyed.
 class MemoryMapping {
 public:

@@ -1,6 +1,8 @@
 #include "platform/TerminationSignals.h"
 
+#include <atomic>
 #include <csignal>
+#include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -9,12 +11,36 @@ namespace platform {
 
 namespace {
 
-// The write end is all a signal handler may touch.
+// The write end is all a signal handler may touch, with the count of
+// EndAtOnceOnTermination scopes.
 int signalPipe[2] = {-1, -1};
+std::atomic<int> endAtOnce{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
-void onSignal(int) {
-    const char byte = 1;
+void onSignal(int signal) {
+    if (endAtOnce.load(std::memory_order_relaxed) > 0) {
+        // Delivered again as soon as this handler returns, now with the
+        // default action: the process ends by the signal, as if no handler
+        // had been installed.
+        ::signal(signal, SIG_DFL);
+        ::raise(signal);
+        return;
+    }
+    const char byte = static_cast<char>(signal);
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+}
+
+// A signal caught just before a scope began and not yet told ends the
+// process now, as it would have a moment later.
+void endIfAlreadyAsked() {
+    if (signalPipe[0] < 0)
+        return;
+    pollfd pending{signalPipe[0], POLLIN, 0};
+    char signal = 0;
+    if (::poll(&pending, 1, 0) != 1 || ::read(signalPipe[0], &signal, 1) != 1)
+        return;
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
 }
 
 } // namespace
@@ -43,6 +69,15 @@ TerminationSignals::~TerminationSignals() {
     ::close(signalPipe[0]);
     ::close(signalPipe[1]);
     signalPipe[0] = signalPipe[1] = -1;
+}
+
+EndAtOnceOnTermination::EndAtOnceOnTermination() {
+    endAtOnce.fetch_add(1, std::memory_order_relaxed);
+    endIfAlreadyAsked();
+}
+
+EndAtOnceOnTermination::~EndAtOnceOnTermination() {
+    endAtOnce.fetch_sub(1, std::memory_order_relaxed);
 }
 
 } // namespace platform

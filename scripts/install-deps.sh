@@ -5,8 +5,8 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-image-formats-plugins libgl-dev
+    cmake ninja-build g++ pkg-config clang libfuzzer-14-dev
+    qt6-base-dev qt6-image-formats-plugins libgl-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     dbus-daemon dbus-bin fonts-liberation2 dpkg-dev
     librsvg2-bin

@@ -2,8 +2,8 @@
 # The whole test suite from a fresh clone: installs what is missing, then
 # configures, builds and runs every test twice, once in a plain build with
 # Debian's compiler and linker flags and once under AddressSanitizer and
-# UndefinedBehaviorSanitizer; last it checks the plain build's install and
-# the Debian package made from it.
+# UndefinedBehaviorSanitizer; then it runs each fuzz target briefly; last it
+# checks the plain build's install and the Debian package made from it.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -41,6 +41,12 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:fast_
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 run_suite "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DTALLOWICK_SANITIZE=ON -DTALLOWICK_BENCH=OFF
+
+echo "== Fuzz targets"
+# Every decoder a peer or a file feeds, briefly: eight targets of 18 s each,
+# so that their runs stay under three minutes; scripts/fuzz.sh runs them
+# longer by hand.
+"$root/scripts/fuzz.sh" --seconds 18
 
 echo "== Installed programs"
 "$root/scripts/check-install.sh" "$root/build/release"

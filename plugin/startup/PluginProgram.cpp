@@ -5,6 +5,7 @@
 #include "platform/Memory.h"
 #include "platform/ProgramTitle.h"
 #include "platform/TerminationSignals.h"
+#include "plugin/startup/UnansweredHost.h"
 
 #include <QDBusConnection>
 #include <QStringList>
@@ -26,7 +27,7 @@ PluginProgram::DisplayRequirement::DisplayRequirement(int argc, char** argv, con
 
 PluginProgram::PluginProgram(int& argc, char** argv, const QString& title)
     : display_(argc, argv, title), application_(argc, argv),
-      handover_(QDBusConnection::sessionBus()) {
+      handover_(QDBusConnection::sessionBus()), question_(&askWhetherToWaitForHost) {
     platform::setProgramTitle(title);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/ReplyWait.h"
 #include "plugin/StartUpOutcome.h"
 #include "plugin/startup/DBusWindowHandover.h"
 
@@ -13,7 +14,9 @@ namespace plugin {
 // the hand-over of its windows on the session bus, the start-up and the
 // event loop. Without a display it ends at once, with status 2 and a
 // one-line message. Whatever escapes the start-up ends the program through the
-// fatal-error path, naming "Start-up".
+// fatal-error path, naming "Start-up". A call the host leaves unanswered for
+// a while puts askWhetherToWaitForHost to the user (UnansweredHost.h), and
+// SIGTERM and SIGINT end the program at once while a call waits.
 class PluginProgram {
 public:
     PluginProgram(int& argc, char** argv, const QString& title);
@@ -48,6 +51,7 @@ private:
     DisplayRequirement display_;
     QApplication application_;
     DBusWindowHandover handover_;
+    host::ScopedUnansweredCallQuestion question_;
 };
 
 } // namespace plugin

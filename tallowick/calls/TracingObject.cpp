@@ -1,6 +1,6 @@
 #include "tallowick/calls/TracingObject.h"
 
-#include "tallowick/calls/Crc32.h"
+#include "tallowick/documents/Crc32.h"
 
 #include <QFile>
 #include <charconv>

@@ -25,4 +25,12 @@ Document::Document(QString name, std::vector<RgbaFrame> frames)
     }
 }
 
+Document Document::sharedCopy() const {
+    std::vector<RgbaFrame> frames;
+    frames.reserve(frames_.size());
+    for (const RgbaFrame& frame : frames_)
+        frames.push_back(frame.sharedCopy());
+    return Document(name_, std::move(frames));
+}
+
 } // namespace tallowick

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace tallowick {
@@ -32,6 +33,13 @@ public:
     const RgbaFrame& frame(int index) const { return frames_[static_cast<std::size_t>(index)]; }
     RgbaFrame& frame(int index) { return frames_[static_cast<std::size_t>(index)]; }
     const std::vector<RgbaFrame>& frames() const { return frames_; }
+
+    // The same frames under another name.
+    Document renamed(QString name) && { return Document(std::move(name), std::move(frames_)); }
+
+    // The same document, every frame a sharedCopy(): a snapshot taken in the
+    // time of a few allocations, whatever the frames hold.
+    Document sharedCopy() const;
 
 private:
     QString name_;

@@ -3,6 +3,7 @@
 #include "automation/PlaneShape.h"
 #include "platform/Memory.h"
 
+#include <atomic>
 #include <cstring>
 #include <limits>
 
@@ -37,6 +38,16 @@ void checkFrameSize(int32_t width, int32_t height) {
                              .toStdString());
 }
 
+// A plane no other frame shares: the frame may write into it. Once the
+// count reads 1 the other owners are gone; the fence orders their last reads
+// of the samples (on another thread) before this frame's writes.
+bool ownsAlone(const std::shared_ptr<host::ByteArray>& plane) {
+    if (plane.use_count() != 1)
+        return false;
+    std::atomic_thread_fence(std::memory_order_acquire);
+    return true;
+}
+
 } // namespace
 
 RgbaFrame::RgbaFrame(int32_t width, int32_t height, Rgba fill) : width_(width), height_(height) {
@@ -46,12 +57,61 @@ RgbaFrame::RgbaFrame(int32_t width, int32_t height, Rgba fill) : width_(width), 
     // populated in one call rather than a fault each: creating an animation
     // is mostly the cost of its fresh memory.
     for (std::size_t c = 0; c < planes_.size(); ++c)
-        planes_[c] =
+        planes_[c] = std::make_shared<host::ByteArray>(
             host::ByteArray::filledBy({{0, width + 1}, {0, height + 1}},
                                       [value = values[c]](uint8_t* bytes, std::size_t size) {
                                           platform::populateFreshMemory(bytes, size);
                                           std::memset(bytes, value, size);
-                                      });
+                                      }));
+}
+
+RgbaFrame RgbaFrame::filledBy(int32_t width, int32_t height, const PlaneFill& fill) {
+    checkFrameSize(width, height);
+    RgbaFrame frame;
+    frame.width_ = width;
+    frame.height_ = height;
+    for (std::size_t c = 0; c < frame.planes_.size(); ++c)
+        frame.planes_[c] = std::make_shared<host::ByteArray>(host::ByteArray::filledBy(
+            {{0, width + 1}, {0, height + 1}},
+            [&](uint8_t* bytes, std::size_t size) { fill(kChannels[c], bytes, size); }));
+    frame.refreshMargins();
+    return frame;
+}
+
+RgbaFrame::RgbaFrame(const RgbaFrame& other) : width_(other.width_), height_(other.height_) {
+    for (std::size_t c = 0; c < planes_.size(); ++c)
+        planes_[c] = std::make_shared<host::ByteArray>(*other.planes_[c]);
+}
+
+RgbaFrame& RgbaFrame::operator=(const RgbaFrame& other) {
+    if (this == &other)
+        return *this;
+    width_ = other.width_;
+    height_ = other.height_;
+    for (std::size_t c = 0; c < planes_.size(); ++c) {
+        // A plane of its own takes the copy in place (ByteArray reuses
+        // storage of the same size); a shared one is left to its sharer.
+        if (planes_[c] && ownsAlone(planes_[c]))
+            *planes_[c] = *other.planes_[c];
+        else
+            planes_[c] = std::make_shared<host::ByteArray>(*other.planes_[c]);
+    }
+    return *this;
+}
+
+RgbaFrame RgbaFrame::sharedCopy() const {
+    RgbaFrame copy;
+    copy.width_ = width_;
+    copy.height_ = height_;
+    copy.planes_ = planes_;
+    return copy;
+}
+
+bool RgbaFrame::sharesPlanes() const {
+    for (const SharedPlane& plane : planes_)
+        if (plane.use_count() > 1)
+            return true;
+    return false;
 }
 
 RgbaFrame RgbaFrame::fromImage(const QImage& image) {
@@ -62,7 +122,7 @@ RgbaFrame RgbaFrame::fromImage(const QImage& image) {
     const std::size_t stride = frame.stride();
     uint8_t* planes[4];
     for (std::size_t c = 0; c < 4; ++c)
-        planes[c] = frame.planes_[c].data();
+        planes[c] = frame.planeOf(kChannels[c]).data();
     for (int32_t y = 0; y < frame.height_; ++y) {
         const uchar* pixel = rgba.constScanLine(y);
         const std::size_t row = static_cast<std::size_t>(y) * stride;
@@ -91,10 +151,10 @@ QImage RgbaFrame::toImage() const {
     const std::size_t stride = this->stride();
     for (int32_t y = 0; y < height_; ++y) {
         const std::size_t row = static_cast<std::size_t>(y) * stride;
-        const uint8_t* red = planes_[0].data() + row;
-        const uint8_t* green = planes_[1].data() + row;
-        const uint8_t* blue = planes_[2].data() + row;
-        const uint8_t* alpha = planes_[3].data() + row;
+        const uint8_t* red = samples(Channel::Red) + row;
+        const uint8_t* green = samples(Channel::Green) + row;
+        const uint8_t* blue = samples(Channel::Blue) + row;
+        const uint8_t* alpha = samples(Channel::Alpha) + row;
         uchar* pixel = image.scanLine(y);
         for (int32_t x = 0; x < width_; ++x, pixel += 4) {
             pixel[0] = red[x];
@@ -107,11 +167,14 @@ QImage RgbaFrame::toImage() const {
 }
 
 const host::ByteArray& RgbaFrame::plane(Channel channel) const {
-    return planes_[static_cast<std::size_t>(channel)];
+    return *planes_[static_cast<std::size_t>(channel)];
 }
 
 host::ByteArray& RgbaFrame::planeOf(Channel channel) {
-    return planes_[static_cast<std::size_t>(channel)];
+    SharedPlane& plane = planes_[static_cast<std::size_t>(channel)];
+    if (!ownsAlone(plane))
+        plane = std::make_shared<host::ByteArray>(*plane);
+    return *plane;
 }
 
 uint8_t* RgbaFrame::samples(Channel channel) {
@@ -165,8 +228,8 @@ void RgbaFrame::replacePlane(Channel channel, const host::ByteArray& source) {
 }
 
 void RgbaFrame::refreshMargins() {
-    for (host::ByteArray& plane : planes_)
-        refreshMarginsOf(plane);
+    for (const Channel channel : kChannels)
+        refreshMarginsOf(planeOf(channel));
 }
 
 void RgbaFrame::refreshMarginsOf(host::ByteArray& plane) {

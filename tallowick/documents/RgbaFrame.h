@@ -7,6 +7,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <stdexcept>
 
 namespace tallowick {
@@ -34,17 +36,37 @@ public:
 // layout the host hands out: (W + 1) x (H + 1) samples, the extra column and
 // row repeating the last real ones. Holding planes ready in that layout makes
 // handing one out a single block copy.
+//
+// A copy is a copy of every sample. sharedCopy() instead gives a frame that
+// shares the planes until one of the two writes: a snapshot of many frames
+// taken at once, which another thread may read while this one goes on
+// writing. A shared plane is only ever read; the frame that writes first
+// takes a plane of its own.
 class RgbaFrame {
 public:
     // A frame filled with one colour. FrameError for a width or height below
     // 1 or too large for the plane bounds; host::ByteArrayError when the
     // planes cannot be allocated.
     RgbaFrame(int32_t width, int32_t height, Rgba fill);
+    // A frame whose four planes, (W + 1) x (H + 1) samples each, `fill`
+    // writes whole (the margins too, which are then made to repeat the last
+    // real column and row); what it throws propagates. Errors as above.
+    using PlaneFill = std::function<void(Channel channel, uint8_t* samples, std::size_t size)>;
+    static RgbaFrame filledBy(int32_t width, int32_t height, const PlaneFill& fill);
     // The picture's pixels, not premultiplied; a picture without alpha comes
     // out opaque. FrameError for a null picture.
     static RgbaFrame fromImage(const QImage& image);
     // The W x H pixels as Format_RGBA8888.
     QImage toImage() const;
+
+    RgbaFrame(const RgbaFrame& other);
+    RgbaFrame& operator=(const RgbaFrame& other);
+    RgbaFrame(RgbaFrame&&) noexcept = default;
+    RgbaFrame& operator=(RgbaFrame&&) noexcept = default;
+    // The same frame without copying a sample (see above).
+    RgbaFrame sharedCopy() const;
+    // Whether a plane of this frame is still shared with a sharedCopy().
+    bool sharesPlanes() const;
 
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
@@ -72,12 +94,16 @@ public:
     void refreshMargins();
 
 private:
+    using SharedPlane = std::shared_ptr<host::ByteArray>;
+
+    RgbaFrame() = default;
+    // The plane to write into, taken out of any sharing first.
     host::ByteArray& planeOf(Channel channel);
     void refreshMarginsOf(host::ByteArray& plane);
 
     int32_t width_ = 0;
     int32_t height_ = 0;
-    std::array<host::ByteArray, 4> planes_;
+    std::array<SharedPlane, 4> planes_;
 };
 
 } // namespace tallowick

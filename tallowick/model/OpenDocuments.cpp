@@ -40,6 +40,7 @@ OpenDocuments::OpenDocuments(Document first, MemoryBudget& budget, UndoHistory& 
     : QObject(parent), budget_(budget), history_(history) {
     budget_.charge(bytesOf(first), requestOf(first));
     documents_.push_back(std::move(first));
+    revisions_.push_back(0);
 }
 
 const Document& OpenDocuments::currentDocument() const {
@@ -81,6 +82,11 @@ RgbaFrame& OpenDocuments::frameForWriting(const FramePosition& position) {
     return const_cast<RgbaFrame&>(std::as_const(*this).frameAt(position));
 }
 
+void OpenDocuments::madeChange(const FramePosition& position) {
+    ++revisions_[static_cast<std::size_t>(position.document)];
+    makeCurrent(position);
+}
+
 void OpenDocuments::makeCurrent(const FramePosition& position) {
     const bool documentChanged = position.document != currentDocument_;
     currentDocument_ = position.document;
@@ -97,17 +103,37 @@ void OpenDocuments::charge(uint64_t bytes, const QString& request) {
 
 int OpenDocuments::add(Document document) {
     charge(bytesOf(document), requestOf(document));
-    return append(std::move(document));
+    return append(std::move(document), 0);
 }
 
-int OpenDocuments::append(Document document) {
+int OpenDocuments::append(Document document, uint64_t revision) {
+    revisions_.reserve(documents_.size() + 1);
     documents_.push_back(std::move(document));
+    revisions_.push_back(revision);
     const int index = static_cast<int>(documents_.size()) - 1;
     currentDocument_ = index;
     currentFrame_ = 0;
     emit documentsChanged();
     emit imageChanged();
     return index;
+}
+
+ChangedDocuments OpenDocuments::snapshotChanged(const std::vector<uint64_t>& revisionsCopied) {
+    ChangedDocuments changed{DocumentSnapshot(budget_), {}};
+    for (std::size_t i = 0; i < documents_.size(); ++i) {
+        const uint64_t copied = i < revisionsCopied.size() ? revisionsCopied[i] : 0;
+        if (revisions_[i] == copied)
+            continue;
+        try {
+            changed.snapshot.take(static_cast<int>(i), revisions_[i], documents_[i]);
+        } catch (const MemoryBudgetError& error) {
+            changed.leftOut.push_back(
+                QStringLiteral("document %1 (\"%2\"): %3")
+                    .arg(i)
+                    .arg(documents_[i].name(), QString::fromStdString(error.what())));
+        }
+    }
+    return changed;
 }
 
 void OpenDocuments::select(int index) {
@@ -167,7 +193,7 @@ int OpenDocuments::createWhite(const QString& name, int32_t frameCount, int32_t 
         frames.reserve(static_cast<std::size_t>(frameCount));
         for (int32_t i = 0; i < frameCount; ++i)
             frames.emplace_back(width, height, kWhite);
-        return append(Document(name, std::move(frames)));
+        return append(Document(name, std::move(frames)), 1);
     } catch (...) {
         budget_.release(bytes);
         throw;
@@ -177,14 +203,14 @@ int OpenDocuments::createWhite(const QString& name, int32_t frameCount, int32_t 
 void OpenDocuments::replacePlane(const FramePosition& position, Channel channel,
                                  const host::ByteArray& plane) {
     frameForWriting(position).replacePlane(channel, plane);
-    makeCurrent(position);
+    madeChange(position);
 }
 
 void OpenDocuments::restoreFrame(const FramePosition& position, RgbaFrame frame) {
     // Documents are never resized, so the frame still has the size it was
     // taken at, and the document's charge stands.
     frameForWriting(position) = std::move(frame);
-    makeCurrent(position);
+    madeChange(position);
 }
 
 } // namespace tallowick

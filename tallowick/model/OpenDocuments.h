@@ -3,6 +3,7 @@
 #include "automation/ByteArray.h"
 #include "tallowick/documents/Document.h"
 #include "tallowick/documents/RgbaFrame.h"
+#include "tallowick/model/DocumentSnapshot.h"
 #include "tallowick/model/FramePosition.h"
 
 #include <QObject>
@@ -33,6 +34,17 @@ public:
                   QObject* parent = nullptr);
 
     const std::vector<Document>& all() const { return documents_; }
+
+    // How often the document at `index` (which the caller keeps within the
+    // open documents) has changed since it was opened: 0 for one as it was
+    // read, and a document created here counts its creation. Whoever keeps
+    // copies compares it with the figure of its last copy.
+    uint64_t revisionOf(int index) const { return revisions_[static_cast<std::size_t>(index)]; }
+    // A snapshot of every document whose revision differs from the one in
+    // `revisionsCopied` (a document past its end counts as copied at 0),
+    // each charged to the budget in order; those it cannot take are left
+    // out, and named with the reason.
+    ChangedDocuments snapshotChanged(const std::vector<uint64_t>& revisionsCopied);
 
     // The host window's current document and frame. They follow the latest
     // change anyone made (a goto, a write, a creation, an undo), so that the
@@ -83,11 +95,14 @@ private:
     const Document& documentAt(int index) const;
     RgbaFrame& frameForWriting(const FramePosition& position);
     void makeCurrent(const FramePosition& position);
+    // Counts a change written at `position` and makes it current.
+    void madeChange(const FramePosition& position);
     // Charges `bytes` for a new document named by `request`, dropping undo
     // snapshots for the room where needed.
     void charge(uint64_t bytes, const QString& request);
-    // Appends a document already charged to the budget and makes it current.
-    int append(Document document);
+    // Appends a document already charged to the budget, at `revision`, and
+    // makes it current.
+    int append(Document document, uint64_t revision);
     // A new document of `frameCount` white frames, charged to the budget and
     // made current; returns its index.
     int createWhite(const QString& name, int32_t frameCount, int32_t width, int32_t height);
@@ -95,6 +110,7 @@ private:
     MemoryBudget& budget_;
     UndoHistory& history_;
     std::vector<Document> documents_;
+    std::vector<uint64_t> revisions_;
     int currentDocument_ = 0;
     int currentFrame_ = 0;
 };

@@ -12,6 +12,9 @@
 #include "tallowick/model/HostModel.h"
 #include "tallowick/plugins/PluginLauncher.h"
 #include "tallowick/plugins/PluginPrograms.h"
+#include "tallowick/recovery/AbandonedWork.h"
+#include "tallowick/recovery/Autosave.h"
+#include "tallowick/recovery/RecoveryFolders.h"
 #include "tallowick/service/DBusWindowCaller.h"
 #include "tallowick/service/FailedStep.h"
 #include "tallowick/startup/HostStartup.h"
@@ -22,6 +25,8 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusError>
+#include <QTimer>
+#include <chrono>
 #include <cstdio>
 #include <optional>
 
@@ -98,6 +103,7 @@ int HostRun::runSteps() {
     if (!startApplication())
         return platform::kNoDisplayStatus;
     openDocuments();
+    findAbandonedWork();
     reachSessionBus();
     startTrace();
     followDepartures();
@@ -105,6 +111,8 @@ int HostRun::runSteps() {
     watchBusLoss();
     endOnTerminationSignals();
     showWindowOrProgress();
+    startAutosave();
+    offerAbandonedWorkLater();
     reactToBusLossLater();
     prepareLauncher();
     startRequestedPlugin();
@@ -244,7 +252,58 @@ void HostRun::startRequestedPlugin() {
         });
 }
 
+void HostRun::findAbandonedWork() {
+    const QString root = recoveryRoot();
+    recoveryFolder_ = std::make_unique<OwnRecoveryFolder>(root);
+    abandoned_ = claimAbandonedFolders(root);
+    if (!options_.headless)
+        return;
+    // Nobody can be asked here: the work waits for a host with a window.
+    for (const AbandonedFolder& folder : abandoned_)
+        report(keptWorkLine(folder));
+    abandoned_.clear();
+}
+
+void HostRun::startAutosave() {
+    if (options_.autosaveSeconds == 0)
+        return;
+    autosave_ = std::make_unique<Autosave>(model_->documents(), *recoveryFolder_,
+                                           std::chrono::seconds(options_.autosaveSeconds));
+    QObject::connect(autosave_.get(), &Autosave::failed, qApp,
+                     [window = window_.get()](const QString& text) {
+                         report(text);
+                         if (window)
+                             window->showAutosaveFailure(text);
+                     });
+}
+
+void HostRun::offerAbandonedWorkLater() {
+    // Once the window shows, behind the question.
+    if (window_ && !abandoned_.empty())
+        QTimer::singleShot(0, window_.get(), [this] {
+            window_->offerRecovery(abandoned_, *recoveryFolder_);
+            abandoned_.clear();
+        });
+}
+
+void HostRun::endRecoveryFolder(int status) {
+    if (status != 0) {
+        if (!recoveryFolder_->path().isEmpty())
+            report(QStringLiteral("the recovery folder %1 is kept, as the host did not end "
+                                  "cleanly; the next host with a window offers to reopen it")
+                       .arg(recoveryFolder_->path()));
+        return;
+    }
+    try {
+        recoveryFolder_->remove();
+    } catch (const RecoveryFolderError& error) {
+        report(QString::fromLocal8Bit(error.what()));
+    }
+}
+
 int HostRun::finish(int status) {
+    if (autosave_)
+        autosave_->stop();
     if (busLost_)
         status = kServiceFailure;
     // A failure to save turns a clean exit into a failing one, since the
@@ -253,6 +312,7 @@ int HostRun::finish(int status) {
         failsWith<SaveError>(status == 0 ? kServiceFailure : status, [this] {
             saveDocuments(model_->documents().all(), options_.saveDir);
         });
+    endRecoveryFolder(status);
     return status;
 }
 

@@ -21,21 +21,26 @@ class TerminationSignals;
 
 namespace tallowick {
 
+class AbandonedFolder;
+class Autosave;
 class DBusWindowCaller;
 class HostModel;
 class HostObject;
 class HostWindow;
+class OwnRecoveryFolder;
 class PluginLauncher;
 class TerminalProgress;
 class TracingObject;
 
 // One run of the host, from its command line to its end, in named steps:
-// the documents (the save folder probed first), the session bus and the
-// host object, the trace, the watch on departures (before the name is
-// claimed), the service, the watch on losing the bus (after the service),
-// the termination signals, the window or the terminal's progress, the
-// launcher and the plug-in asked for; then the event loop, and the documents
-// saved at the end. What each step makes lives as long as the run.
+// the documents (the save folder probed first), the work hosts that did not
+// end cleanly left, the session bus and the host object, the trace, the
+// watch on departures (before the name is claimed), the service, the watch
+// on losing the bus (after the service), the termination signals, the
+// window or the terminal's progress, the autosave and the offer of that
+// work, the launcher and the plug-in asked for; then the event loop, the
+// documents saved at the end and the recovery folder removed at a clean
+// one. What each step makes lives as long as the run.
 class HostRun {
 public:
     HostRun(int argc, char** argv);
@@ -54,6 +59,10 @@ private:
     bool startApplication();
     void openDocuments();
     void probeSaveFolder();
+    // The recovery folders of hosts that did not end cleanly: a headless
+    // host names them and leaves them, a windowed one keeps them locked to
+    // offer them once its window shows.
+    void findAbandonedWork();
     void reachSessionBus();
     void startTrace();
     void followDepartures();
@@ -61,11 +70,16 @@ private:
     void watchBusLoss();
     void endOnTerminationSignals();
     void showWindowOrProgress();
+    void startAutosave();
+    void offerAbandonedWorkLater();
     void reactToBusLossLater();
     void prepareLauncher();
     void startRequestedPlugin();
     // The status to end with once the event loop returned `status`.
     int finish(int status);
+    // A clean end removes this host's recovery folder; any other keeps it
+    // for the next host, and says so.
+    void endRecoveryFolder(int status);
 
     int argc_;
     char** argv_;
@@ -76,6 +90,8 @@ private:
     std::unique_ptr<QApplication> application_;
     QString appDir_;
     std::unique_ptr<HostModel> model_;
+    std::unique_ptr<OwnRecoveryFolder> recoveryFolder_;
+    std::vector<AbandonedFolder> abandoned_;
     std::unique_ptr<QDBusConnection> bus_;
     std::unique_ptr<DBusWindowCaller> windows_;
     std::unique_ptr<HostObject> hostObject_;
@@ -87,6 +103,8 @@ private:
     std::unique_ptr<TerminalProgress> progress_;
     std::unique_ptr<HostWindow> window_;
     std::unique_ptr<PluginLauncher> launcher_;
+    // Last, so that it is gone, its write waited for, before what it reads.
+    std::unique_ptr<Autosave> autosave_;
     bool busLost_ = false;
 };
 

@@ -23,6 +23,12 @@ constexpr OptionDescription kOptions[] = {
     {"--save-dir"_L1, "DIR"_L1,
      "when the host ends, save every document as DIR/docN/frameNNNN.png (DIR is created and "
      "checked for writing at start)"_L1},
+    {"--autosave"_L1, "SECONDS"_L1,
+     "every SECONDS seconds (default 60; 0 turns it off), keep a recovery copy of every "
+     "document changed since the last one, in a folder of this host's under "
+     "$XDG_STATE_HOME/tallowick/recovery (by default ~/.local/state/tallowick/recovery), removed "
+     "when the host ends cleanly; a host started with a window after one that did not offers to "
+     "reopen them"_L1},
     {"--trace"_L1, "FILE"_L1, "write one JSON line per call the host receives"_L1},
     {"--memory-budget"_L1, "MIB"_L1,
      "the memory, in MiB, that documents, their frames and undo snapshots may hold together "
@@ -127,6 +133,16 @@ uint64_t memoryBudgetOf(const QString& option, const QString& value) {
     return mebibytes;
 }
 
+int autosaveSecondsOf(const QString& option, const QString& value) {
+    bool ok = false;
+    const uint seconds = value.toUInt(&ok);
+    if (!ok || seconds > kLongestAutosaveSeconds)
+        refuse(option, QStringLiteral("\"%1\" is not a whole number of seconds from 0 to %2")
+                           .arg(value)
+                           .arg(kLongestAutosaveSeconds));
+    return static_cast<int>(seconds);
+}
+
 void refuseBoth(const ArgumentReader& reader, const QString& first, const QString& second) {
     if (reader.seen(first) && reader.seen(second))
         refuse(second, QStringLiteral("cannot be combined with %1").arg(first));
@@ -160,6 +176,9 @@ HostOptions parseCommandLine(const QStringList& arguments) {
             options.wallpaperPath = reader.valueOf(option, QStringLiteral("a picture file"));
         } else if (option == QLatin1String("--save-dir")) {
             options.saveDir = reader.valueOf(option, QStringLiteral("a folder"));
+        } else if (option == QLatin1String("--autosave")) {
+            options.autosaveSeconds = autosaveSecondsOf(
+                option, reader.valueOf(option, QStringLiteral("a number of seconds")));
         } else if (option == QLatin1String("--trace")) {
             options.tracePath = reader.valueOf(option, QStringLiteral("a file"));
         } else if (option == QLatin1String("--memory-budget")) {

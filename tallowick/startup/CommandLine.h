@@ -29,6 +29,8 @@ struct HostOptions {
     QString wallpaperPath;
     // Empty: nothing is saved when the host ends.
     QString saveDir;
+    // How often the documents that changed are copied for recovery; 0: never.
+    int autosaveSeconds = 60;
     // Empty: no trace.
     QString tracePath;
     bool headless = false;
@@ -62,6 +64,9 @@ HostOptions parseCommandLine(const QStringList& arguments);
 
 // The largest --memory-budget taken, in MiB: a pebibyte.
 inline constexpr uint64_t kLargestMemoryBudgetMiB = uint64_t{1} << 30;
+
+// The longest --autosave interval taken: a day.
+inline constexpr int kLongestAutosaveSeconds = 24 * 60 * 60;
 
 // The width `--help` wraps its text to.
 inline constexpr qsizetype kUsageWidth = 80;

@@ -96,7 +96,15 @@ void HostWindow::buildLayout() {
     controls->addWidget(frameSlider_, 1);
     controls->addWidget(frameLabel_);
 
+    autosaveWarning_ = new QLabel;
+    autosaveWarning_->setObjectName(QStringLiteral("autosaveWarning"));
+    autosaveWarning_->setWordWrap(true);
+    autosaveWarning_->setStyleSheet(
+        QStringLiteral("background: #fdecc8; color: #4a3000; padding: 6px;"));
+    autosaveWarning_->hide();
+
     auto* viewColumn = new QVBoxLayout;
+    viewColumn->addWidget(autosaveWarning_);
     viewColumn->addWidget(frameView_, 1);
     viewColumn->addLayout(controls);
 
@@ -151,6 +159,15 @@ void HostWindow::showCurrentFrame() {
 void HostWindow::redrawFrame() {
     frameView_->setImage(
         renderFrame(model_.documents().currentFrame(), model_.display().alphaOn()));
+}
+
+void HostWindow::showAutosaveFailure(const QString& text) {
+    // The text is a sentence of the host's own, as standard error has it.
+    QString sentence = text;
+    if (!sentence.isEmpty())
+        sentence[0] = sentence[0].toUpper();
+    autosaveWarning_->setText(sentence);
+    autosaveWarning_->show();
 }
 
 void HostWindow::showColours() {

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QLabel;
 class QListWidget;
@@ -17,9 +18,11 @@ class QSlider;
 
 namespace tallowick {
 
+class AbandonedFolder;
 class ColourSwatch;
 class FrameView;
 class HostModel;
+class OwnRecoveryFolder;
 class WindowCaller;
 
 // The stand-in host's window: the current frame scaled to fit, a frame
@@ -60,9 +63,19 @@ public:
     void setFolderChooser(FolderChooser chooser) { chooseFolder_ = std::move(chooser); }
 
     // The host is off the bus for `reason`: plug-ins can no longer reach it.
-    // Tells the user and offers to save the documents into a folder of the
+    // Disables the item that starts them, its tool tip saying why; tells the user and offers to save the documents into a folder of the
     // user's choice; declining the offer saves nothing.
     void reportBusLost(const QString& reason);
+
+    // Offers to reopen the work that hosts which did not end cleanly left in
+    // `folders`, listing it: Yes reopens it as new documents, their copies
+    // moved into `own` folder; No discards it; Cancel, and any answer where
+    // nobody can give one, leaves it for the next start. What cannot be
+    // reopened is told.
+    void offerRecovery(std::vector<AbandonedFolder>& folders, OwnRecoveryFolder& own);
+    // Shows `text`, the autosave's failure and why, above the view until
+    // the host ends.
+    void showAutosaveFailure(const QString& text);
 
 signals:
     // The user chose the plug-in `program` (a file name in the host's
@@ -107,6 +120,7 @@ private:
     ColourSwatch* primarySwatch_ = nullptr;
     ColourSwatch* secondarySwatch_ = nullptr;
     QLabel* brushLabel_ = nullptr;
+    QLabel* autosaveWarning_ = nullptr;
     QLabel* progressCaption_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
     QMenu* pluginMenu_ = nullptr;

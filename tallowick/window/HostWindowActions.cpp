@@ -6,6 +6,7 @@
 #include "tallowick/documents/PictureLoading.h"
 #include "tallowick/model/HostModel.h"
 #include "tallowick/plugins/PluginPrograms.h"
+#include "tallowick/recovery/AbandonedWork.h"
 #include "tallowick/window/HostWindow.h"
 
 #include <QMenuBar>
@@ -48,6 +49,8 @@ void HostWindow::buildMenus() {
     undoAction->setObjectName(QStringLiteral("undoAction"));
 
     QMenu* plugins = menuBar()->addMenu(tr("&Plug-ins"));
+    // A disabled item says why in its tool tip (see reportBusLost).
+    plugins->setToolTipsVisible(true);
     pluginMenu_ = plugins->addMenu(tr("&Start plug-in"));
     pluginMenu_->setObjectName(QStringLiteral("pluginMenu"));
     connect(pluginMenu_, &QMenu::aboutToShow, this, &HostWindow::fillPluginMenu);
@@ -106,6 +109,15 @@ void HostWindow::saveAllDocuments() {
 }
 
 void HostWindow::reportBusLost(const QString& reason) {
+    // A plug-in started now could not reach the host; the theme is the
+    // window's own and stays.
+    const QString why = tr("Plug-ins cannot be started: Tallowick is no longer on the session "
+                           "bus, so they could not reach it.\nWhat happened: %1.")
+                            .arg(reason);
+    QAction* start = pluginMenu_->menuAction();
+    start->setEnabled(false);
+    start->setToolTip(why);
+    start->setStatusTip(why);
     const platform::MessageBoxAnswer answer = platform::showMessageBox(
         tr("Tallowick is no longer on the session bus: %1.\n\nPlug-ins cannot reach it any "
            "more. Save the open documents now?")
@@ -114,6 +126,27 @@ void HostWindow::reportBusLost(const QString& reason) {
         platform::MessageBoxAnswer::Yes);
     if (answer == platform::MessageBoxAnswer::Yes)
         saveAllDocuments();
+}
+
+void HostWindow::offerRecovery(std::vector<AbandonedFolder>& folders, OwnRecoveryFolder& own) {
+    if (folders.empty())
+        return;
+    const platform::MessageBoxAnswer answer = platform::showMessageBox(
+        recoveryQuestion(folders), platform::MessageBoxButtons::YesNoCancel,
+        platform::MessageBoxIcon::Information, platform::MessageBoxAnswer::Yes);
+    std::vector<QString> problems;
+    if (answer == platform::MessageBoxAnswer::Yes) {
+        const platform::HourglassGuard hourglass;
+        const ProgressScope progress(model_.progress(), tr("Reopening the recovered work..."));
+        problems =
+            reopenAbandonedWork(folders, model_.documents(), model_.memoryBudget(), own,
+                                [this](double percent) { model_.progress().setPercent(percent); });
+    } else if (answer == platform::MessageBoxAnswer::No) {
+        problems = discardAbandonedWork(folders);
+    }
+    if (!problems.empty())
+        reportError(tr("Not all of the recovered work could be reopened or discarded:\n\n%1")
+                        .arg(QStringList(problems.begin(), problems.end()).join(u'\n')));
 }
 
 void HostWindow::undo() {

@@ -78,28 +78,19 @@ TEST(ScrollOffsetTest, ScrollsWholeCellsRoundingHalfToEvenAndKeepsItsPlaceOnOver
     EXPECT_EQ(offset.indexAt(10, cinderloom::cellGeometry(1, 240, 76)), std::nullopt);
 }
 
-TEST(RetrievedCellsTest, TheStoreIsKeptForTheSameShapeAndMadeAfreshForAnother) {
+TEST(RetrievedCellsTest, SizesAloneLeaveTheStoreAndKeptCellsReplaceBoth) {
     cinderloom::RetrievedCells cells;
-    cells.recordSizes({3, 2, 2});
-    cinderloom::CellStore& first = cells.storeToOverwrite();
-    EXPECT_TRUE(first.hasExtents(4, 3, 2));
-    const uint8_t* samples = first.cell(cinderloom::Channel::Blue, 1);
-
-    EXPECT_EQ(cells.storeToOverwrite().cell(cinderloom::Channel::Blue, 1), samples);
+    cells.keep({3, 2, 2}, cinderloom::CellStore(4, 3, 2));
+    EXPECT_TRUE(cells.store().hasExtents(4, 3, 2));
 
     // The sizes of a retrieval that stopped early are kept beside the old
-    // store; its next store takes them.
+    // store.
     cells.recordSizes({1, 1, 5});
     EXPECT_EQ(cells.sizes().count, 5);
     EXPECT_TRUE(cells.store().hasExtents(4, 3, 2));
-    EXPECT_TRUE(cells.storeToOverwrite().hasExtents(2, 2, 5));
 
-    cells.recordSizes({-3, 1, 2});
-    EXPECT_THROW(cells.storeToOverwrite(), cinderloom::CellStoreError);
-    EXPECT_TRUE(cells.store().empty());
-
-    cells.recordSizes({1, 1, 5});
-    cells.storeToOverwrite();
+    cells.keep({1, 1, 5}, cinderloom::CellStore(2, 2, 5));
+    EXPECT_TRUE(cells.store().hasExtents(2, 2, 5));
     cells.releaseStore();
     EXPECT_TRUE(cells.store().empty());
     EXPECT_EQ(cells.sizes().width, 1);

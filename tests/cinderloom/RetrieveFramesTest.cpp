@@ -2,6 +2,7 @@
 // progress it reports.
 #include "automation/PlaneShape.h"
 #include "automation/ResultConversions.h"
+#include "cinderloom/FrameRetrieval.h"
 #include "tests/cinderloom/CinderloomTestSupport.h"
 
 namespace tests {
@@ -87,25 +88,52 @@ TEST_F(CinderloomTest, ReportsProgressPerFrameAndIgnoresProgressFailures) {
     expectCellsHoldFrames(module->cells().store(), 1, 1, 4);
 }
 
-TEST_F(CinderloomTest, APlaneThatDoesNotCoverTheFrameIsAnErrorNamingMethodAndSizes) {
+TEST_F(CinderloomTest, AFailedRetrievalNamesTheFaultAndKeepsTheCellsAndSizesBefore) {
     startUp();
-    scriptAnimation(fake(), 3, 2, 2);
-    fake().setHandler("tal_GetGbuffer", [](const std::vector<Variant>&) {
-        return Variant{host::ByteArray::plane(4, 2)};
-    });
+    const auto expectStartUpCellsKept = [this] {
+        EXPECT_EQ(module->cells().sizes().width, 3);
+        EXPECT_EQ(module->cells().sizes().height, 2);
+        EXPECT_EQ(module->cells().sizes().count, 2);
+        expectCellsHoldFrames(module->cells().store(), 3, 2, 2);
+    };
+    const std::string kept = "\n\nThe 2 cells retrieved before, of 4 x 3 samples, are kept.";
 
+    // A plane short of the frame, found at the second of five frames of
+    // another shape.
+    scriptAnimation(fake(), 4, 4, 5);
+    int greenCalls = 0;
+    fake().setHandler("tal_GetGbuffer", [&greenCalls](const std::vector<Variant>&) {
+        return Variant{++greenCalls == 1 ? host::ByteArray::plane(5, 5)
+                                         : host::ByteArray::plane(4, 2)};
+    });
     try {
         module->RetrieveFrames();
         FAIL() << "the short plane was accepted";
-    } catch (const host::PlaneShapeError& error) {
-        EXPECT_STREQ(error.what(), "tal_GetGbuffer returned a plane of (0 To 3, 0 To 1), which "
-                                   "does not cover the frame's 4 × 3 samples (0 To 3, 0 To 2).");
+    } catch (const cinderloom::RetrievalError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "tal_GetGbuffer returned a plane of (0 To 3, 0 To 1), which does not cover the "
+                  "frame's 5 × 5 samples (0 To 4, 0 To 4)." +
+                      kept);
     }
+    expectStartUpCellsKept();
 
+    // A result of the wrong type, and a call the host fails.
     fake().setHandler("tal_GetGbuffer", [](const std::vector<Variant>&) {
         return Variant{host::ByteArray({{0, 4}, {0, 3}, {0, 1}})};
     });
-    EXPECT_THROW(module->RetrieveFrames(), host::ResultTypeError);
+    EXPECT_THROW(module->RetrieveFrames(), cinderloom::RetrievalError);
+    expectStartUpCellsKept();
+    scriptAnimation(fake(), 4, 4, 5);
+    fake().failNthCall("Tal_GetBbuffer", 3, "the frame is gone");
+    try {
+        module->RetrieveFrames();
+        FAIL() << "the failed call was ignored";
+    } catch (const cinderloom::RetrievalError& error) {
+        EXPECT_NE(std::string(error.what()).find("the frame is gone"), std::string::npos)
+            << error.what();
+        EXPECT_TRUE(std::string(error.what()).ends_with(kept)) << error.what();
+    }
+    expectStartUpCellsKept();
 }
 
 TEST_F(CinderloomTest, SizesFromTheHostAreRefusedWhereTheyArriveNamingTheCall) {

@@ -1,6 +1,7 @@
 // Blocking calls over a private bus to objects served from a worker thread:
 // every value crosses both ways, names and failures reach the other side
 // intact, and a missing host is named.
+#include "link/DBusAsyncCall.h"
 #include "link/DBusAutomationObject.h"
 #include "link/DBusExport.h"
 #include "tests/support/BusServerThread.h"
@@ -9,6 +10,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -129,14 +132,32 @@ TEST_F(HostLinkOverBus, MethodNameArrivesAsSpelled) {
 }
 
 TEST_F(HostLinkOverBus, CallsDoNotRunTheCallersEventsWhileWaiting) {
-    // A window operation queued for the caller's thread must wait until the
-    // host call has returned, not run in its middle.
-    bool ran = false;
-    QTimer::singleShot(0, [&] { ran = true; });
-    client->Invoke("Echo");
-    EXPECT_FALSE(ran);
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(ran);
+    // A window operation for the caller's thread, sent while its call waits,
+    // must wait until the call has returned, not run in its middle; so must
+    // a timer of the caller's that comes due.
+    tests::FakeHost window;
+    const host::ObjectExport windowExport =
+        host::exportWindow(bus.connect("client"), window, 1);
+    const host::ObjectRef windowRef = windowExport.reference();
+    const QDBusConnection serverConnection = server.connection();
+    served.setHandler("CallBack", [&](const std::vector<Variant>&) {
+        host::invokeAsync(serverConnection, windowRef, "Poke", {}, [](const QString&) {});
+        // Answered only once the window's call has had time to arrive.
+        QThread::msleep(200);
+        return Variant(int32_t{1});
+    });
+    bool timerRan = false;
+    QTimer due;
+    due.setSingleShot(true);
+    QObject::connect(&due, &QTimer::timeout, [&] { timerRan = true; });
+    due.start(0);
+
+    EXPECT_EQ(client->Invoke("CallBack"), Variant(int32_t{1}));
+    EXPECT_FALSE(timerRan);
+    EXPECT_TRUE(window.callNames().isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.callNames().isEmpty(); }, 10000));
+    EXPECT_EQ(window.callNames(), QStringList{"Poke"});
+    EXPECT_TRUE(timerRan);
 }
 
 TEST_F(HostLinkOverBus, FailuresComeBackAsHostCallErrorWithMethodAndReason) {

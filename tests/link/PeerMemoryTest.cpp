@@ -55,16 +55,16 @@ std::string refusalOf(IncomingMemory& incoming, const UniqueFd& fd, std::size_t 
     return "accepted";
 }
 
-TEST(LentMemory, CarriesTheBytesExactlyAndReusesTheFileOnceReleased) {
+TEST(LentMemory, CarriesTheBytesExactlyAndReusesTheFileOnceTaken) {
     OutgoingMemory outgoing;
     IncomingMemory incoming;
     // 1921 x 3 samples: not a whole number of pages, so the file is larger
     // than the transfer.
     const std::vector<uint8_t> first = pattern(1921 * 3, 1);
     const UniqueFd firstFile = outgoing.lend(first.data(), first.size());
+    // Reading the file takes it.
     EXPECT_EQ(readBack(incoming, firstFile, first.size()), first);
 
-    outgoing.releaseAll();
     const std::vector<uint8_t> second = pattern(1921 * 2, 90);
     const UniqueFd secondFile = outgoing.lend(second.data(), second.size());
     EXPECT_EQ(inodeOf(secondFile), inodeOf(firstFile));
@@ -72,11 +72,72 @@ TEST(LentMemory, CarriesTheBytesExactlyAndReusesTheFileOnceReleased) {
     EXPECT_EQ(outgoing.filesKept(), 1u);
     EXPECT_EQ(incoming.mappingsKept(), 1u);
 
-    // A file still lent is not written again.
+    // A file not taken yet is not written again, however long the peer
+    // keeps it: each answer of a peer that pipelines its calls has a file of
+    // its own.
     const UniqueFd thirdFile = outgoing.lend(first.data(), first.size());
-    EXPECT_NE(inodeOf(thirdFile), inodeOf(secondFile));
-    EXPECT_EQ(readBack(incoming, secondFile, second.size()), second);
+    const UniqueFd fourthFile = outgoing.lend(second.data(), second.size());
+    EXPECT_EQ(inodeOf(thirdFile), inodeOf(firstFile));
+    EXPECT_NE(inodeOf(fourthFile), inodeOf(thirdFile));
+    EXPECT_EQ(outgoing.untakenFiles(), 2u);
     EXPECT_EQ(readBack(incoming, thirdFile, first.size()), first);
+    EXPECT_EQ(readBack(incoming, fourthFile, second.size()), second);
+    EXPECT_EQ(outgoing.untakenFiles(), 0u);
+}
+
+TEST(LentMemory, EachDescriptorIsMarkedUntilTakenOrClosedAndCannotWriteTheFile) {
+    OutgoingMemory outgoing;
+    const std::vector<uint8_t> page = pattern(kPage, 2);
+    UniqueFd lent = outgoing.lend(page.data(), page.size());
+    EXPECT_EQ(outgoing.untakenFiles(), 1u);
+    // The receiver gets a description of its own, for reading only.
+    EXPECT_EQ(::fcntl(lent.get(), F_GETFL) & O_ACCMODE, O_RDONLY);
+    EXPECT_EQ(::mmap(nullptr, kPage, PROT_READ | PROT_WRITE, MAP_SHARED, lent.get(), 0),
+              MAP_FAILED);
+    host::markTaken(lent.get());
+    EXPECT_EQ(outgoing.untakenFiles(), 0u);
+
+    // Closing every copy of a descriptor takes it too, as a peer that reads
+    // and drops a message or leaves the bus does; a copy still open holds it.
+    UniqueFd again = outgoing.lend(page.data(), page.size());
+    UniqueFd copy(::fcntl(again.get(), F_DUPFD_CLOEXEC, 0));
+    again = UniqueFd();
+    EXPECT_EQ(outgoing.untakenFiles(), 1u);
+    copy = UniqueFd();
+    EXPECT_EQ(outgoing.untakenFiles(), 0u);
+}
+
+TEST(LentMemory, IsRefusedPastTheBoundOfWhatThePeerHasNotTakenNamingIt) {
+    OutgoingMemory outgoing(host::kPeerMemoryBound, 4, 64 * kPage);
+    const std::vector<uint8_t> page = pattern(kPage, 3);
+    std::vector<UniqueFd> lent;
+    for (int i = 0; i < 4; ++i)
+        lent.push_back(outgoing.lend(page.data(), page.size()));
+    try {
+        outgoing.lend(page.data(), page.size());
+        FAIL() << "a fifth file was lent";
+    } catch (const host::UntakenMemoryError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "the receiving program has not taken 4 memory files sent to it (" +
+                      std::to_string(4 * kPage) + " bytes), and a program may hold at most 4 " +
+                      "files or " + std::to_string(64 * kPage) +
+                      " bytes untaken; it must read the replies to its earlier calls first");
+    }
+    // Taken in any order, a file makes room for one more.
+    host::markTaken(lent[2].get());
+    const UniqueFd fifth = outgoing.lend(page.data(), page.size());
+    EXPECT_EQ(inodeOf(fifth), inodeOf(lent[2]));
+    EXPECT_THROW(outgoing.lend(page.data(), page.size()), host::UntakenMemoryError);
+
+    // The bytes the peer holds untaken are bounded as well, one-off files
+    // among them.
+    OutgoingMemory small(2 * kPage, 100, 3 * kPage);
+    const std::vector<uint8_t> twoPages = pattern(2 * kPage, 4);
+    const UniqueFd kept = small.lend(twoPages.data(), twoPages.size());
+    EXPECT_THROW(small.lend(twoPages.data(), twoPages.size()), host::UntakenMemoryError);
+    const UniqueFd onePage = small.lend(page.data(), page.size());
+    EXPECT_TRUE(host::checkMemoryFile(onePage.get(), kPage).writeSealed);
+    EXPECT_EQ(small.untakenFiles(), 2u);
 }
 
 TEST(LentMemory, StaysWithinItsBoundAndSendsWhatDoesNotFitInAOneOffFile) {
@@ -89,9 +150,11 @@ TEST(LentMemory, StaysWithinItsBoundAndSendsWhatDoesNotFitInAOneOffFile) {
     EXPECT_TRUE(host::checkMemoryFile(b.get(), twoPages.size()).writeSealed);
     EXPECT_FALSE(host::checkMemoryFile(a.get(), twoPages.size()).writeSealed);
     EXPECT_EQ(outgoing.filesKept(), 1u);
+    EXPECT_EQ(outgoing.untakenFiles(), 2u);
 
-    // Once released, a file of three pages replaces the one of two.
-    outgoing.releaseAll();
+    // Once taken, a file of three pages replaces the one of two.
+    host::markTaken(a.get());
+    host::markTaken(b.get());
     const std::vector<uint8_t> threePages = pattern(3 * kPage, 4);
     const UniqueFd c = outgoing.lend(threePages.data(), threePages.size());
     EXPECT_NE(inodeOf(c), inodeOf(a));
@@ -99,7 +162,7 @@ TEST(LentMemory, StaysWithinItsBoundAndSendsWhatDoesNotFitInAOneOffFile) {
     EXPECT_EQ(outgoing.bytesKept(), 3 * kPage);
 
     // More than the whole bound is never kept.
-    outgoing.releaseAll();
+    host::markTaken(c.get());
     const std::vector<uint8_t> fourPages = pattern(4 * kPage, 5);
     const UniqueFd d = outgoing.lend(fourPages.data(), fourPages.size());
     IncomingMemory incoming;
@@ -165,8 +228,12 @@ TEST(ReceivedMemory, ASenderWritingDuringTheCopyChangesOnlyTheValues) {
     const std::vector<uint8_t> zeros(size, 0x00);
     const UniqueFd lent = outgoing.lend(zeros.data(), zeros.size());
     // The hostile sender keeps its own writable mapping and flips every byte
-    // between two values while the receiver copies.
-    void* mapped = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, lent.get(), 0);
+    // between two values while the receiver copies. (What is lent is
+    // read-only; the sender has the file's own descriptor.)
+    const UniqueFd writable(
+        ::open(("/proc/self/fd/" + std::to_string(lent.get())).c_str(), O_RDWR | O_CLOEXEC));
+    ASSERT_TRUE(writable.valid());
+    void* mapped = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, writable.get(), 0);
     ASSERT_NE(mapped, MAP_FAILED);
     std::atomic<bool> stop{false};
     std::thread writer([&] {

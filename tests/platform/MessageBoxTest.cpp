@@ -58,6 +58,10 @@ TEST(MessageBox, ButtonsTheBoxDoesNotHaveAreRefused) {
                  MessageBoxError);
     EXPECT_THROW(showMessageBox("text", MessageBoxButtons::OkCancel), MessageBoxError);
     EXPECT_EQ(showMessageBox("text", MessageBoxButtons::YesNo), MessageBoxAnswer::Yes);
+    EXPECT_EQ(showMessageBox("text", MessageBoxButtons::YesNoCancel), MessageBoxAnswer::Yes);
+    EXPECT_THROW(showMessageBox("text", MessageBoxButtons::YesNoCancel, MessageBoxIcon::None,
+                                MessageBoxAnswer::Ok),
+                 MessageBoxError);
 }
 
 TEST(MessageBox, ScopedRespondersNestAndRestore) {
@@ -97,4 +101,70 @@ TEST(MessageBox, ClosingTheDialogCountsAsTheCancellingButton) {
         whenBoxShows([](QMessageBox& box) { box.close(); });
         EXPECT_EQ(showMessageBox("closed", test.buttons), test.expected);
     }
+}
+
+TEST(MessageBox, AClosableBoxIsAnsweredAsAnyOtherAndRunsNoTimerWhileOpen) {
+    MessageBoxCloser closer;
+    bool timerRan = false;
+    QTimer due;
+    due.setSingleShot(true);
+    QObject::connect(&due, &QTimer::timeout, [&] { timerRan = true; });
+    due.start(0);
+    whenBoxShows([&](QMessageBox& box) {
+        EXPECT_TRUE(box.isModal());
+        EXPECT_EQ(box.standardButtons(), QMessageBox::Retry | QMessageBox::Cancel);
+        EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::Retry));
+        EXPECT_EQ(box.icon(), QMessageBox::Warning);
+        // No mnemonic, whose animated click would need a timer.
+        EXPECT_EQ(box.button(QMessageBox::Retry)->text(), "Retry");
+        EXPECT_FALSE(timerRan);
+        box.button(QMessageBox::Retry)->click();
+    });
+    EXPECT_EQ(showMessageBox("Still waiting", MessageBoxButtons::RetryCancel,
+                             MessageBoxIcon::Warning, MessageBoxAnswer::Retry, &closer),
+              MessageBoxAnswer::Retry);
+    EXPECT_FALSE(closer.closed());
+    EXPECT_FALSE(timerRan);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(timerRan);
+}
+
+TEST(MessageBox, AClosableBoxClosesByItselfWhenItsCloserCloses) {
+    MessageBoxCloser closer;
+    whenBoxShows([&](QMessageBox&) { closer.close(); });
+    EXPECT_EQ(showMessageBox("Still waiting", MessageBoxButtons::RetryCancel,
+                             MessageBoxIcon::Warning, MessageBoxAnswer::Retry, &closer),
+              MessageBoxAnswer::Cancel);
+    EXPECT_TRUE(closer.closed());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    // Closed before it would open, it does not open at all.
+    bool shown = false;
+    QTimer::singleShot(0, [&] { shown = QApplication::activeModalWidget() != nullptr; });
+    EXPECT_EQ(showMessageBox("Still waiting", MessageBoxButtons::RetryCancel,
+                             MessageBoxIcon::Warning, MessageBoxAnswer::Retry, &closer),
+              MessageBoxAnswer::Cancel);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(shown);
+
+    // Closed from its title bar, it gives the cautious answer as any box.
+    MessageBoxCloser another;
+    whenBoxShows([](QMessageBox& box) { box.close(); });
+    EXPECT_EQ(showMessageBox("Still waiting", MessageBoxButtons::RetryCancel,
+                             MessageBoxIcon::Warning, MessageBoxAnswer::Retry, &another),
+              MessageBoxAnswer::Cancel);
+    EXPECT_FALSE(another.closed());
+}
+
+TEST(MessageBox, AResponderSeesTheCloserTheBoxWasShownWith) {
+    MessageBoxCloser closer;
+    const MessageBoxCloser* seen = nullptr;
+    ScopedMessageBoxResponder responder([&](const MessageBoxRequest& request) {
+        seen = request.closer;
+        return MessageBoxAnswer::Retry;
+    });
+    EXPECT_EQ(showMessageBox("Still waiting", MessageBoxButtons::RetryCancel,
+                             MessageBoxIcon::Warning, std::nullopt, &closer),
+              MessageBoxAnswer::Retry);
+    EXPECT_EQ(seen, &closer);
 }

@@ -34,6 +34,10 @@ TEST(UnattendedMessageBox, TakesTheCautiousAnswerAndWritesTheTextOnStandardError
         // The default button a person would confirm with Enter is not taken.
         {MessageBoxButtons::OkCancel, MessageBoxAnswer::Ok, MessageBoxAnswer::Cancel, "Cancel"},
         {MessageBoxButtons::YesNo, MessageBoxAnswer::Yes, MessageBoxAnswer::No, "No"},
+        // Cancel, which keeps everything as it is, before No.
+        {MessageBoxButtons::YesNoCancel, MessageBoxAnswer::Yes, MessageBoxAnswer::Cancel, "Cancel"},
+        {MessageBoxButtons::RetryCancel, MessageBoxAnswer::Retry, MessageBoxAnswer::Cancel,
+         "Cancel"},
     };
     for (const auto& test : cases) {
         testing::internal::CaptureStderr();
@@ -45,6 +49,19 @@ TEST(UnattendedMessageBox, TakesTheCautiousAnswerAndWritesTheTextOnStandardError
         EXPECT_TRUE(contains(output, "Marrowset: Replace the existing buffer?")) << output;
         EXPECT_TRUE(contains(output, std::string("answered ") + test.answerName)) << output;
     }
+}
+
+TEST(UnattendedMessageBox, AClosableBoxIsAnsweredCancelAtOnceToo) {
+    const ScopedProgramTitle title("Cinderloom");
+    MessageBoxCloser closer;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(showMessageBox("Tallowick is not responding", MessageBoxButtons::RetryCancel,
+                             MessageBoxIcon::Warning, MessageBoxAnswer::Retry, &closer),
+              MessageBoxAnswer::Cancel);
+    const std::string output = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(closer.closed());
+    EXPECT_TRUE(contains(output, "Cinderloom: Tallowick is not responding")) << output;
+    EXPECT_TRUE(contains(output, "answered Cancel")) << output;
 }
 
 TEST(UnattendedMessageBox, AnInstalledResponderStillAnswersAndNothingIsWritten) {

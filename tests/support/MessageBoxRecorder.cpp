@@ -10,9 +10,14 @@ MessageBoxRecorder::MessageBoxRecorder()
               answers_.pop_front();
               return answer;
           }
-          return request.buttons == platform::MessageBoxButtons::YesNo
-                     ? platform::MessageBoxAnswer::Yes
-                     : platform::MessageBoxAnswer::Ok;
+          switch (request.buttons) {
+          case platform::MessageBoxButtons::YesNo:
+              return platform::MessageBoxAnswer::Yes;
+          case platform::MessageBoxButtons::RetryCancel:
+              return platform::MessageBoxAnswer::Cancel;
+          default:
+              return platform::MessageBoxAnswer::Ok;
+          }
       }) {}
 
 } // namespace tests

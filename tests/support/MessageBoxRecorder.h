@@ -8,7 +8,8 @@
 namespace tests {
 
 // Records every message box and answers from a queue, OK (or Yes) once the
-// queue is empty.
+// queue is empty; Cancel to Retry or Cancel, so that a test whose host does
+// not answer never waits for ever.
 class MessageBoxRecorder {
 public:
     MessageBoxRecorder();

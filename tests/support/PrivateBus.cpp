@@ -10,7 +10,10 @@ namespace tests {
 namespace {
 
 // A session bus that lets every connection own any name and talk to anyone,
-// listening on a socket in the bus's own folder.
+// listening on a socket in the bus's own folder, with the limits of the
+// user's session bus (/usr/share/dbus-1/session.conf): essentially none on
+// what a connection may queue, so that what a program can do to the user's
+// bus it can do here.
 QByteArray configFor(const QString& folder) {
     return QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus "
                           "Configuration 1.0//EN\" "
@@ -24,6 +27,13 @@ QByteArray configFor(const QString& folder) {
                           "    <allow eavesdrop=\"true\"/>\n"
                           "    <allow own=\"*\"/>\n"
                           "  </policy>\n"
+                          "  <limit name=\"max_incoming_bytes\">1000000000</limit>\n"
+                          "  <limit name=\"max_incoming_unix_fds\">250000000</limit>\n"
+                          "  <limit name=\"max_outgoing_bytes\">1000000000</limit>\n"
+                          "  <limit name=\"max_outgoing_unix_fds\">250000000</limit>\n"
+                          "  <limit name=\"max_message_size\">1000000000</limit>\n"
+                          "  <limit name=\"pending_fd_timeout\">150000</limit>\n"
+                          "  <limit name=\"max_replies_per_connection\">50000</limit>\n"
                           "</busconfig>\n")
         .arg(folder)
         .toUtf8();
@@ -103,7 +113,12 @@ void PrivateBus::killDaemon() {
 QProcessEnvironment PrivateBus::environment() const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address_);
+    environment.insert(QStringLiteral("XDG_STATE_HOME"), stateFolder());
     return environment;
+}
+
+QString PrivateBus::stateFolder() const {
+    return folder_.filePath(QStringLiteral("state"));
 }
 
 } // namespace tests

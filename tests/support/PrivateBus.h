@@ -28,6 +28,8 @@ public:
     ~PrivateBus();
 
     const QString& address() const { return address_; }
+    // The daemon's process id, for looking at what it holds.
+    qint64 daemonProcessId() const { return daemon_->processId(); }
 
     // A connection to this bus, one per name; the same name gives the same
     // connection until it is dropped. PrivateBusError when it cannot connect.
@@ -40,8 +42,11 @@ public:
     // at once. Nothing can connect afterwards.
     void killDaemon();
 
-    // The environment for a child process whose session bus is this one.
+    // The environment for a child process whose session bus is this one,
+    // and whose state folder (where a host keeps its recovery folders) is
+    // stateFolder(), removed with the bus.
     QProcessEnvironment environment() const;
+    QString stateFolder() const;
 
 private:
     QString connectionName(const QString& name) const;

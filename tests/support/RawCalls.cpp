@@ -49,6 +49,7 @@ host::UniqueFd memoryFileOf(const QDBusMessage& reply) {
         values[0].content.metaType() != QMetaType::fromType<host::dbus::WireByteArray>())
         throw std::runtime_error("the reply carries no byte array");
     const auto array = values[0].content.value<host::dbus::WireByteArray>();
+    host::markTaken(array.memory.fileDescriptor());
     return host::UniqueFd(::fcntl(array.memory.fileDescriptor(), F_DUPFD_CLOEXEC, 0));
 }
 

@@ -28,7 +28,9 @@ QDBusMessage rawInvoke(const QDBusConnection& connection, const host::ObjectRef&
                        const QString& method, const host::dbus::WireValues& values);
 
 // A copy of the descriptor of the memory file an Invoke reply's byte array
-// came in (std::runtime_error when the reply carries none).
+// came in (std::runtime_error when the reply carries none), marked taken as
+// the link's own receivers mark it, so that holding the copy does not keep
+// the sender from reusing the file.
 host::UniqueFd memoryFileOf(const QDBusMessage& reply);
 
 // How many of a process's mappings are of memory files the link lends: its

@@ -63,6 +63,14 @@ int RunningHost::stop() {
     return waitForExit(30000);
 }
 
+void RunningHost::kill() {
+    if (process_.state() == QProcess::NotRunning)
+        return;
+    ::kill(static_cast<pid_t>(process_.processId()), SIGKILL);
+    if (!process_.waitForFinished(30000))
+        fail(QStringLiteral("tallowick did not end on SIGKILL"));
+}
+
 int RunningHost::waitForExit(int milliseconds) {
     if (process_.state() != QProcess::NotRunning && !process_.waitForFinished(milliseconds))
         fail(QStringLiteral("tallowick did not end within %1 ms").arg(milliseconds));

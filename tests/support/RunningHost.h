@@ -39,6 +39,9 @@ public:
     // Asks the host to end as a user's SIGTERM would, and waits: its exit
     // status (RunningHostError when it crashed or never ended).
     int stop();
+    // Ends the host at once with SIGKILL, as a crash or the kernel would,
+    // and waits until it is gone.
+    void kill();
     // Waits for the host to end on its own: its exit status.
     int waitForExit(int milliseconds);
     QString standardError();

@@ -4,6 +4,7 @@
 #include "tallowick/documents/Document.h"
 
 #include <cstdint>
+#include <string>
 
 namespace tests {
 
@@ -19,5 +20,10 @@ tallowick::Document tinyDocument();
 // A plane of `width` x `height` samples with lower bounds 0, sample (x, y)
 // being (seed + 7x + 13y) mod 256.
 host::ByteArray patternPlane(int32_t width, int32_t height, int seed);
+
+// The first difference between two documents, in their names, sizes, frame
+// counts or any sample of any plane (the extra column and row included), in
+// words; empty when they are the same.
+std::string differenceBetween(const tallowick::Document& expected, const tallowick::Document& got);
 
 } // namespace tests

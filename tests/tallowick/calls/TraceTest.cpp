@@ -1,6 +1,6 @@
-#include "tallowick/calls/Crc32.h"
 #include "tallowick/calls/HostObject.h"
 #include "tallowick/calls/TracingObject.h"
+#include "tallowick/documents/Crc32.h"
 #include "tallowick/model/HostModel.h"
 #include "tests/tallowick/CallRecording.h"
 #include "tests/tallowick/TinyDocument.h"

@@ -74,7 +74,10 @@ TEST(CommandLine, EveryDescribedOptionIsTaken) {
     for (const tallowick::OptionDescription& option : tallowick::optionDescriptions()) {
         QStringList arguments{QString(option.name)};
         if (!option.value.isEmpty())
-            arguments.append(option.name == QLatin1StringView("--memory-budget") ? "64" : "value");
+            arguments.append(option.name == QLatin1StringView("--memory-budget") ||
+                                     option.name == QLatin1StringView("--autosave")
+                                 ? "64"
+                                 : "value");
         EXPECT_EQ(parseError(arguments), "no error") << QString(option.name).toStdString();
     }
     EXPECT_TRUE(parseCommandLine({"--version"}).version);
@@ -119,6 +122,19 @@ TEST(CommandLineBudget, TheBudgetIsGivenInMiBAndBadValuesAreNamed) {
                                         .toStdString());
         }
     }
+}
+
+TEST(CommandLineAutosave, TheIntervalIsWholeSecondsFromNoneToADay) {
+    EXPECT_EQ(tallowick::parseCommandLine({}).autosaveSeconds, 60);
+    EXPECT_EQ(tallowick::parseCommandLine({"--autosave", "0"}).autosaveSeconds, 0);
+    EXPECT_EQ(tallowick::parseCommandLine({"--autosave", "86400"}).autosaveSeconds, 86400);
+    for (const char* bad : {"-1", "1.5", "soon", "86401", "99999999999"})
+        EXPECT_EQ(parseError({"--autosave", bad}),
+                  QStringLiteral("--autosave: \"%1\" is not a whole number of seconds from 0 to "
+                                 "86400")
+                      .arg(bad)
+                      .toStdString());
+    EXPECT_EQ(parseError({"--autosave"}), "--autosave: needs a number of seconds");
 }
 
 } // namespace

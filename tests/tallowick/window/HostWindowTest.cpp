@@ -120,6 +120,7 @@ TEST_F(HostWindowView, ALostBusIsToldAndTheDocumentsSavedOnlyWhenTheUserAccepts)
             return answer;
         });
 
+    ASSERT_TRUE(window.findChild<QMenu*>("pluginMenu")->menuAction()->isEnabled());
     // Declined (also what a box nobody can answer says): nothing is asked
     // for, nothing written.
     window.reportBusLost("the daemon went away");
@@ -128,6 +129,12 @@ TEST_F(HostWindowView, ALostBusIsToldAndTheDocumentsSavedOnlyWhenTheUserAccepts)
     EXPECT_TRUE(boxes[0].text.contains("session bus: the daemon went away"))
         << boxes[0].text.toStdString();
     EXPECT_EQ(folderCaptions, QStringList{});
+    // Nothing offers to start a plug-in that could not reach the host.
+    const auto* start = window.findChild<QMenu*>("pluginMenu")->menuAction();
+    EXPECT_FALSE(start->isEnabled());
+    EXPECT_TRUE(start->toolTip().contains("no longer on the session bus, so they could not reach it.\n"
+                                               "What happened: the daemon went away."))
+        << start->toolTip().toStdString();
     EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{});
 
     // Accepted: the user picks the folder, and every frame lands there.
