@@ -102,6 +102,10 @@ int HostRun::runSteps() {
     }
     if (!startApplication())
         return platform::kNoDisplayStatus;
+    // First, so that a host asked to stop once it serves ends through its
+    // normal end, saving as it does there; a request that comes before the
+    // event loop runs is acted on when it starts.
+    endOnTerminationSignals();
     openDocuments();
     findAbandonedWork();
     reachSessionBus();
@@ -109,7 +113,6 @@ int HostRun::runSteps() {
     followDepartures();
     serve();
     watchBusLoss();
-    endOnTerminationSignals();
     showWindowOrProgress();
     startAutosave();
     offerAbandonedWorkLater();
