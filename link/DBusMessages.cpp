@@ -53,10 +53,6 @@ std::vector<Variant> fromWireList(const WireValues& values, const QString& what,
     return variants;
 }
 
-QString peerOf(const ObjectRef& target) {
-    return peerName(target);
-}
-
 } // namespace
 
 QString peerName(const ObjectRef& target) {
@@ -162,14 +158,14 @@ QString failureReason(const QDBusMessage& error, const ObjectRef& target, qint64
     case QDBusError::TimedOut:
         if (elapsedMs >= kCallTimeoutMs)
             return QStringLiteral("%1 did not answer within %2 minutes (%3)")
-                .arg(peerOf(target))
+                .arg(peerName(target))
                 .arg(kCallTimeoutMs / 60000)
                 .arg(detail);
         return QStringLiteral("%1 is gone: it left the bus without answering (%2)")
-            .arg(peerOf(target), detail);
+            .arg(peerName(target), detail);
     case QDBusError::ServiceUnknown:
         return QStringLiteral("%1 is gone: nobody owns %2 on the bus any more (%3)")
-            .arg(peerOf(target), target.service, detail);
+            .arg(peerName(target), target.service, detail);
     case QDBusError::Disconnected:
         return QStringLiteral("the connection to the bus is lost (%1)").arg(detail);
     case QDBusError::UnknownObject:
@@ -180,7 +176,7 @@ QString failureReason(const QDBusMessage& error, const ObjectRef& target, qint64
         return QStringLiteral("the object at %1 does not take automation calls (%2)")
             .arg(target.path, detail);
     case QDBusError::InvalidArgs:
-        return QStringLiteral("%1 could not read the call (%2)").arg(peerOf(target), detail);
+        return QStringLiteral("%1 could not read the call (%2)").arg(peerName(target), detail);
     default:
         return detail;
     }

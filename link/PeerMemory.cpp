@@ -39,41 +39,6 @@ bool makeRoom(Entries& entries, std::size_t& held, std::size_t needed, std::size
     return true;
 }
 
-// The whole file, as the sender marks it and the receiver releases it.
-struct flock wholeFile(short type) {
-    struct flock lock {};
-    lock.l_type = type;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = 0;
-    lock.l_len = 0;
-    return lock;
-}
-
-// What is sent for the file `fd` holds: a read-only open file description
-// of its own, marked with a read lock of the whole file. The mark lives as
-// long as some copy of that description does (in this process until the
-// message is written, in the bus daemon until the peer reads it, in the
-// peer) unless the peer releases it first; no other description of the file
-// shares it, so `fd` itself can tell whether it is still there.
-UniqueFd markedDescriptorOf(int fd) {
-    UniqueFd lent(::open(("/proc/self/fd/" + std::to_string(fd)).c_str(), O_RDONLY | O_CLOEXEC));
-    if (!lent.valid())
-        failWithErrno("opening a memory file again to lend it (through /proc/self/fd)");
-    struct flock mark = wholeFile(F_RDLCK);
-    if (::fcntl(lent.get(), F_OFD_SETLK, &mark) != 0)
-        failWithErrno("marking a lent memory file");
-    return lent;
-}
-
-// Whether no description of the file holds a mark any more: then every
-// descriptor lent of it has been taken.
-bool taken(int fd) {
-    struct flock probe = wholeFile(F_WRLCK);
-    if (::fcntl(fd, F_OFD_GETLK, &probe) != 0)
-        return false;
-    return probe.l_type == F_UNLCK;
-}
-
 } // namespace
 
 OutgoingMemory::OutgoingMemory(std::size_t boundBytes, std::size_t maxUntakenFiles,
@@ -110,7 +75,7 @@ std::size_t OutgoingMemory::untakenFiles() {
 void OutgoingMemory::forgetTaken(bool thorough) {
     for (auto it = untaken_.begin(); it != untaken_.end();) {
         const int fd = it->file ? it->file->fd.get() : it->oneOff.get();
-        if (!taken(fd)) {
+        if (!allTaken(fd)) {
             if (!thorough)
                 return;
             ++it;

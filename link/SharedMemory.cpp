@@ -35,6 +35,16 @@ std::string sealNames(int seals) {
     return names.empty() ? "none" : names;
 }
 
+// The whole file, as the sender marks it and the receiver releases it.
+struct flock wholeFile(short type) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0;
+    lock.l_len = 0;
+    return lock;
+}
+
 } // namespace
 
 void failWithErrno(const std::string& step) {
@@ -126,15 +136,26 @@ void readSealedMemory(int fd, uint8_t* destination, std::size_t size) {
     }
 }
 
+UniqueFd markedDescriptorOf(int fd) {
+    UniqueFd lent(::open(("/proc/self/fd/" + std::to_string(fd)).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!lent.valid())
+        failWithErrno("opening a memory file again to lend it (through /proc/self/fd)");
+    struct flock mark = wholeFile(F_RDLCK);
+    if (::fcntl(lent.get(), F_OFD_SETLK, &mark) != 0)
+        failWithErrno("marking a lent memory file");
+    return lent;
+}
+
+bool allTaken(int fd) {
+    struct flock probe = wholeFile(F_WRLCK);
+    if (::fcntl(fd, F_OFD_GETLK, &probe) != 0)
+        return false;
+    return probe.l_type == F_UNLCK;
+}
+
 void markTaken(int fd) noexcept {
-    // The sender's mark is a read lock of the whole file held by the open
-    // file description it sent; releasing it from any copy of the descriptor
-    // releases it for all.
-    struct flock release {};
-    release.l_type = F_UNLCK;
-    release.l_whence = SEEK_SET;
-    release.l_start = 0;
-    release.l_len = 0;
+    // Releasing the mark from any copy of the descriptor releases it for all.
+    struct flock release = wholeFile(F_UNLCK);
     [[maybe_unused]] const int ignored = ::fcntl(fd, F_OFD_SETLK, &release);
 }
 

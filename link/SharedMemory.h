@@ -62,6 +62,18 @@ MemoryFileFacts checkMemoryFile(int fd, std::size_t neededSize);
 // SharedMemoryError when the file holds fewer.
 void readSealedMemory(int fd, uint8_t* destination, std::size_t size);
 
+// What is sent for the memory file `fd` holds: a read-only open file
+// description of its own, marked with a read lock of the whole file. The mark
+// lives as long as some copy of that description does (in the sender until
+// the message is written, in the bus daemon until the peer reads it, in the
+// peer) unless the peer releases it first (markTaken); no other description
+// of the file shares it. SharedMemoryError names the step that failed.
+UniqueFd markedDescriptorOf(int fd);
+
+// Whether no description of the file `fd` holds a mark any more: then every
+// descriptor lent of it has been taken. `fd` must hold no mark itself.
+bool allTaken(int fd);
+
 // The receiver's word that it has taken a memory file lent to it: it has
 // copied the bytes out, or refused them, and the sender may write the file
 // again (see DBusWire.h). Closing every copy of the descriptor says the same.
