@@ -1,5 +1,6 @@
 #include "tallowick/documents/RecoveryCopy.h"
 
+#include "platform/SystemError.h"
 #include "tallowick/documents/Crc32.h"
 
 #include <QByteArray>
@@ -27,10 +28,6 @@ constexpr qsizetype kChecksumBytes = 4;
 
 [[noreturn]] void refuse(const QString& path, const QString& reason) {
     throw RecoveryCopyError(QStringLiteral("%1: %2").arg(path, reason).toStdString());
-}
-
-QString systemReason() {
-    return QString::fromLocal8Bit(std::strerror(errno));
 }
 
 template <typename T> void appendLittleEndian(QByteArray& out, T value) {
@@ -81,8 +78,9 @@ void writeWhole(const Document& document, const QDateTime& savedAt, QFile& file)
     appendLittleEndian<uint32_t>(trailer, checksum);
     writeAll(file, trailer.constData(), static_cast<std::size_t>(trailer.size()));
     if (!file.flush() || ::fsync(file.handle()) != 0)
-        refuse(file.fileName(), QStringLiteral("cannot be flushed to the disk: %1")
-                                    .arg(file.error() ? file.errorString() : systemReason()));
+        refuse(file.fileName(),
+               QStringLiteral("cannot be flushed to the disk: %1")
+                   .arg(file.error() ? file.errorString() : platform::lastSystemError()));
 }
 
 // A rename is on the disk once its folder is.
@@ -91,7 +89,7 @@ void syncFolderOf(const QString& path) {
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const bool synced = fd >= 0 && ::fsync(fd) == 0;
-    const QString reason = synced ? QString() : systemReason();
+    const QString reason = synced ? QString() : platform::lastSystemError();
     if (fd >= 0)
         ::close(fd);
     if (!synced)
@@ -216,9 +214,8 @@ void writeRecoveryCopy(const Document& document, const QDateTime& savedAt, const
         aside.close();
         if (::rename(QFile::encodeName(aside.fileName()).constData(),
                      QFile::encodeName(path).constData()) != 0)
-            refuse(
-                path,
-                QStringLiteral("cannot take the place of the copy before: %1").arg(systemReason()));
+            refuse(path, QStringLiteral("cannot take the place of the copy before: %1")
+                             .arg(platform::lastSystemError()));
     } catch (const RecoveryCopyError&) {
         aside.remove();
         throw;

@@ -1,5 +1,6 @@
 #include "tallowick/recovery/AbandonedWork.h"
 
+#include "platform/SystemError.h"
 #include "tallowick/documents/MemoryBudget.h"
 #include "tallowick/model/OpenDocuments.h"
 
@@ -42,7 +43,7 @@ QString adoptCopy(const QString& from, OwnRecoveryFolder& own, int index) {
         if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) !=
             0)
             return QStringLiteral("%1: reopened, but cannot be moved to %2: %3")
-                .arg(from, to, QString::fromLocal8Bit(std::strerror(errno)));
+                .arg(from, to, platform::lastSystemError());
     } catch (const RecoveryFolderError& error) {
         return QStringLiteral("%1: reopened, but cannot be moved: %2")
             .arg(from, QString::fromStdString(error.what()));

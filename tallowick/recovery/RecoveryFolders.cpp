@@ -1,5 +1,7 @@
 #include "tallowick/recovery/RecoveryFolders.h"
 
+#include "platform/SystemError.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -24,10 +26,6 @@ const QString kLockFile = QStringLiteral("lock");
 
 [[noreturn]] void refuse(const QString& folder, const QString& what, const QString& reason) {
     throw RecoveryFolderError(QStringLiteral("%1: %2: %3").arg(folder, what, reason).toStdString());
-}
-
-QString systemReason() {
-    return QString::fromLocal8Bit(std::strerror(errno));
 }
 
 QByteArray encoded(const QString& path) {
@@ -56,11 +54,12 @@ QString makeLockedFolder(const QString& root, std::optional<FolderLock>& lock) {
                QString::fromLocal8Bit(error.message()));
     QByteArray pattern = encoded(root + QStringLiteral("/.new-XXXXXX"));
     if (!::mkdtemp(pattern.data()))
-        refuse(root, QStringLiteral("no recovery folder can be made in it"), systemReason());
+        refuse(root, QStringLiteral("no recovery folder can be made in it"),
+               platform::lastSystemError());
     const QString made = QFile::decodeName(pattern);
     lock = FolderLock::tryTake(made);
     if (!lock) {
-        const QString reason = systemReason();
+        const QString reason = platform::lastSystemError();
         QDir(made).removeRecursively();
         refuse(made, QStringLiteral("the recovery folder cannot be locked"), reason);
     }
@@ -70,7 +69,7 @@ QString makeLockedFolder(const QString& root, std::optional<FolderLock>& lock) {
             .arg(QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmsszzz")));
     const QString path = QDir(root).filePath(name);
     if (::rename(pattern.constData(), encoded(path).constData()) != 0) {
-        const QString reason = systemReason();
+        const QString reason = platform::lastSystemError();
         QDir(made).removeRecursively();
         refuse(path, QStringLiteral("the recovery folder cannot be given its name"), reason);
     }
