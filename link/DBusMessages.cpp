@@ -147,7 +147,8 @@ Variant resultOf(const QDBusMessage& reply, IncomingMemory* mappings) {
     return std::move(result.front());
 }
 
-QString failureReason(const QDBusMessage& error, const ObjectRef& target, qint64 elapsedMs) {
+QString failureReason(const QDBusMessage& error, const ObjectRef& target, qint64 elapsedMs,
+                      Route route) {
     const QString name = error.errorName();
     const QString detail = QStringLiteral("%1: %2").arg(name, error.errorMessage());
     if (name == kFailedError || name == kUnknownOperationError)
@@ -167,6 +168,9 @@ QString failureReason(const QDBusMessage& error, const ObjectRef& target, qint64
         return QStringLiteral("%1 is gone: nobody owns %2 on the bus any more (%3)")
             .arg(peerName(target), target.service, detail);
     case QDBusError::Disconnected:
+        if (route == Route::Direct)
+            return QStringLiteral("%1 is gone: its direct connection closed (%2)")
+                .arg(peerName(target), detail);
         return QStringLiteral("the connection to the bus is lost (%1)").arg(detail);
     case QDBusError::UnknownObject:
         return QStringLiteral("%1 has no object at %2 (%3)")
