@@ -87,8 +87,11 @@ QDBusMessage invokeCall(const ObjectRef& target, const QString& method,
                 QStringLiteral("argument %1: %2").arg(i + 1).arg(QString::fromUtf8(error.what())));
         }
     }
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(target.service, target.path, kInterface, kMethod);
+    // Made once: every call names them.
+    static const QString interface(kInterface);
+    static const QString invoke(kMethod);
+    QDBusMessage call = QDBusMessage::createMethodCall(target.service, target.path, interface,
+                                                       invoke);
     call << method << QVariant::fromValue(values);
     return call;
 }

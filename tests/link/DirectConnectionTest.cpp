@@ -6,6 +6,7 @@
 #include "link/DBusMessages.h"
 #include "link/DBusWire.h"
 #include "link/DirectServer.h"
+#include "link/InvokeAdaptor.h"
 #include "tests/support/BusServerThread.h"
 #include "tests/support/PrivateBus.h"
 
@@ -213,6 +214,77 @@ TEST_F(DirectCalls, ARefusedHelloLeavesTheConnectionWithoutCalls) {
     EXPECT_EQ(hello(again, claimer.baseService(), token).errorName(), host::dbus::kRefusedError);
     QDBusConnection::disconnectFromPeer("honest");
     QDBusConnection::disconnectFromPeer("again");
+}
+
+} // namespace
+
+namespace {
+
+// The server's bounds, small enough to reach.
+class DirectServerBounds : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server.run([this] {
+            adaptor = std::make_unique<host::dbus::InvokeAdaptor>(served, SIZE_MAX,
+                                                                  server.connection());
+            direct = std::make_unique<host::dbus::DirectServer>(
+                *adaptor, host::dbus::DirectLimits{2, 1, std::chrono::milliseconds(300)});
+            address = direct->address();
+        });
+    }
+    void TearDown() override {
+        server.run([this] {
+            direct.reset();
+            adaptor.reset();
+        });
+    }
+    // A token as Open from `busName` would get it.
+    QString tokenFor(const QString& busName) {
+        QString token;
+        server.run([&] {
+            const QDBusMessage open = QDBusMessage::createMethodCall(
+                busName, QString(host::dbus::kHostPath), host::dbus::kDirectInterface,
+                host::dbus::kOpenMethod);
+            token = direct->answerOpen(open).arguments().value(1).toString();
+        });
+        return token;
+    }
+
+    tests::PrivateBus bus;
+    CallerRecorder served;
+    tests::BusServerThread server{bus, QStringLiteral("host")};
+    std::unique_ptr<host::dbus::InvokeAdaptor> adaptor;
+    std::unique_ptr<host::dbus::DirectServer> direct;
+    QString address;
+};
+
+TEST_F(DirectServerBounds, KeepAHostilePeerToItsShare) {
+    // Silent past the time for a Hello: closed.
+    const QDBusConnection silent = QDBusConnection::connectToPeer(address, "silent");
+    ASSERT_TRUE(silent.isConnected());
+    EXPECT_TRUE(eventually([] { return !QDBusConnection("silent").isConnected(); }));
+    QDBusConnection::disconnectFromPeer("silent");
+
+    const QDBusConnection first = QDBusConnection::connectToPeer(address, "first");
+    const QDBusConnection second = QDBusConnection::connectToPeer(address, "second");
+    const QDBusConnection third = QDBusConnection::connectToPeer(address, "third");
+    // Past the total, closed at once (its connecting may still have passed).
+    EXPECT_TRUE(eventually([] { return !QDBusConnection("third").isConnected(); }));
+
+    const QString name = QStringLiteral(":1.99");
+    EXPECT_EQ(hello(first, name, tokenFor(name)).type(), QDBusMessage::ReplyMessage);
+    const QDBusMessage refused = hello(second, name, tokenFor(name));
+    EXPECT_EQ(refused.errorName(), host::dbus::kRefusedError);
+    EXPECT_TRUE(refused.errorMessage().contains("already has 1 direct connections"))
+        << refused.errorMessage().toStdString();
+    // The proved connection stays, and its calls are the name's.
+    EXPECT_TRUE(first.isConnected());
+    const QDBusMessage reply = first.call(host::dbus::invokeCall(
+        host::ObjectRef{name, QString(host::dbus::kHostPath), nullptr}, "Echo", {int32_t{3}}));
+    EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    EXPECT_EQ(served.lastCaller(), name);
+    for (const char* peer : {"first", "second", "third"})
+        QDBusConnection::disconnectFromPeer(peer);
 }
 
 } // namespace
