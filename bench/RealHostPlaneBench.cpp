@@ -66,6 +66,12 @@ void BM_BareCallPeerToPeer(benchmark::State& state) {
 }
 BENCHMARK(BM_BareCallPeerToPeer)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
+// The same, waiting in the event loop as a plug-in's call does.
+void BM_BareCallPeerToPeerInEventLoop(benchmark::State& state) {
+    bench::runBareCallsWaitingInEventLoop(state, bareCalls->peerToPeer());
+}
+BENCHMARK(BM_BareCallPeerToPeerInEventLoop)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
 void BM_MemcpyPlane(benchmark::State& state) {
     bench::copyPlaneWithMemcpy(state, *plane);
 }
