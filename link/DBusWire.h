@@ -45,7 +45,10 @@
 // and accepts only the host's own user (the EXTERNAL authentication; no
 // anonymous peer). A connection that says no Hello within
 // DirectLimits::helloTimeout is closed; no more than
-// DirectLimits::maxConnections are open at once. When the bus name leaves
+// DirectLimits::maxConnections are open at once. No bus daemon takes the
+// host's answers off its hands here, so a connection whose peer leaves more
+// than DirectLimits::maxUnreadAnswerBytes of them unread is closed at its next
+// call instead of being answered. When the bus name leaves
 // the bus, its direct connections are closed; when the last of them closes,
 // the host drops what it keeps for the name as if it had left. A caller
 // that gets no offer, cannot connect or has its Hello refused makes its calls

@@ -9,7 +9,9 @@
 #include <QDir>
 #include <QRandomGenerator>
 #include <QTimer>
+#include <algorithm>
 #include <array>
+#include <dlfcn.h>
 #include <utility>
 
 namespace host::dbus {
@@ -34,6 +36,20 @@ QString listeningAddress() {
 
 QDBusMessage refusal(const QDBusMessage& call, const QString& reason) {
     return call.createErrorReply(kRefusedError, reason);
+}
+
+// How many bytes of messages a connection holds that its peer has not read,
+// from the D-Bus library under QtDBus, which says it of no connection itself.
+using OutgoingSize = long (*)(void* connection);
+OutgoingSize outgoingSizeFunction() {
+    static const auto function =
+        reinterpret_cast<OutgoingSize>(::dlsym(RTLD_DEFAULT, "dbus_connection_get_outgoing_size"));
+    return function;
+}
+
+std::size_t unreadBytes(const QDBusConnection& connection) {
+    void* raw = connection.internalPointer();
+    return raw ? static_cast<std::size_t>(std::max(0L, outgoingSizeFunction()(raw))) : 0;
 }
 
 } // namespace
@@ -91,6 +107,11 @@ public:
         }
         if (!InvokeAdaptor::isInvoke(message))
             return false;
+        if (unreadBytes(connection) > server_.limits_.maxUnreadAnswerBytes) {
+            // Answering on would hold ever more of the host's memory for it.
+            closeLater();
+            return true;
+        }
         if (caller_.isEmpty()) {
             QDBusConnection(connection)
                 .send(refusal(message, QStringLiteral("a direct connection takes calls only "
@@ -113,6 +134,12 @@ private:
 
 DirectServer::DirectServer(InvokeAdaptor& adaptor, DirectLimits limits)
     : adaptor_(adaptor), limits_(limits) {
+    if (!outgoingSizeFunction())
+        throw DirectServerError(QStringLiteral("cannot offer direct connections: the D-Bus "
+                                               "library does not say how much a peer leaves "
+                                               "unread (%1)")
+                                    .arg(QString::fromLocal8Bit(::dlerror()))
+                                    .toStdString());
     const QString address = listeningAddress();
     server_ = std::make_unique<QDBusServer>(address);
     if (!server_->isConnected())

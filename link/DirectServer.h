@@ -28,6 +28,10 @@ struct DirectLimits {
     std::size_t maxConnections = 64;
     std::size_t maxPerCaller = 4;
     std::chrono::milliseconds helloTimeout{5000};
+    // Answers the host holds for a connection because its peer does not read
+    // them: no bus daemon takes them off the host's hands, so past this a
+    // call closes the connection instead of being answered.
+    std::size_t maxUnreadAnswerBytes = 16u << 20;
 };
 
 // The host's side of the direct connections (the protocol is described at
@@ -44,7 +48,8 @@ class DirectServer : public QObject {
 public:
     // Listens on a new socket in $XDG_RUNTIME_DIR (or the abstract namespace
     // without one), to which only this user can connect; DirectServerError
-    // naming the address when it cannot.
+    // naming the address when it cannot, or when the answers a peer leaves
+    // unread cannot be bounded.
     explicit DirectServer(InvokeAdaptor& adaptor, DirectLimits limits = {});
     ~DirectServer() override;
 

@@ -9,6 +9,7 @@
 #include "link/InvokeAdaptor.h"
 #include "tests/support/BusServerThread.h"
 #include "tests/support/PrivateBus.h"
+#include "tests/support/RawBusClient.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>
@@ -228,7 +229,8 @@ protected:
             adaptor = std::make_unique<host::dbus::InvokeAdaptor>(served, SIZE_MAX,
                                                                   server.connection());
             direct = std::make_unique<host::dbus::DirectServer>(
-                *adaptor, host::dbus::DirectLimits{2, 1, std::chrono::milliseconds(300)});
+                *adaptor,
+                host::dbus::DirectLimits{2, 1, std::chrono::milliseconds(300), 64u << 10});
             address = direct->address();
         });
     }
@@ -285,6 +287,26 @@ TEST_F(DirectServerBounds, KeepAHostilePeerToItsShare) {
     EXPECT_EQ(served.lastCaller(), name);
     for (const char* peer : {"first", "second", "third"})
         QDBusConnection::disconnectFromPeer(peer);
+}
+
+TEST_F(DirectServerBounds, CloseAConnectionThatLeavesItsAnswersUnread) {
+    const QString name = QStringLiteral(":1.98");
+    tests::RawBusClient flooder(address, tests::DirectGreeting{name, tokenFor(name)});
+    std::size_t peers = 0;
+    server.run([&] { peers = direct->connectedCallers(); });
+    ASSERT_EQ(peers, 1u);
+
+    // Far more answers than the socket and the bound hold together.
+    try {
+        for (int batch = 0; batch < 20; ++batch)
+            flooder.sendInvokes(name, QString(host::dbus::kHostPath), "Echo", 5000);
+    } catch (const tests::RawBusClientError&) {
+        // Closed under the flood: what is asked for.
+    }
+    EXPECT_TRUE(eventually([&] {
+        server.run([&] { peers = direct->connectedCallers(); });
+        return peers == 0;
+    }));
 }
 
 } // namespace
