@@ -1,8 +1,9 @@
 // Planes through a real `tallowick --headless` on a private bus: fetching and
 // storing the red plane of a 1920 x 1080 image (planes of 1921 x 1081
 // samples), against memcpy of the same bytes in the same run, in one process
-// and handed between two.
+// and handed between two; a call without data, against bare QtDBus calls.
 #include "automation/ResultConversions.h"
+#include "bench/BareCalls.h"
 #include "bench/BenchmarkProgram.h"
 #include "bench/PlaneTransfer.h"
 #include "platform/Memory.h"
@@ -20,7 +21,9 @@ constexpr int16_t kImageHeight = 1080;
 
 // Set up in main, before any benchmark runs.
 host::AutomationObject* hostObject = nullptr;
+bool hostCallsDirect = false;
 const host::ByteArray* plane = nullptr;
+bench::BareCalls* bareCalls = nullptr;
 
 void setBytes(benchmark::State& state) {
     bench::countPlaneBytes(state, *plane);
@@ -47,8 +50,27 @@ BENCHMARK(BM_StorePlaneInHost)->Unit(benchmark::kMicrosecond)->UseRealTime();
 void BM_CallWithoutData(benchmark::State& state) {
     for (auto _ : state)
         benchmark::DoNotOptimize(hostObject->Invoke("tal_BufferWidth"));
+    state.SetLabel(hostCallsDirect ? "direct" : "through the bus");
 }
 BENCHMARK(BM_CallWithoutData)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// What QtDBus alone costs a call without work, through the bus daemon and
+// peer to peer: the floor under BM_CallWithoutData.
+void BM_BareCallThroughBus(benchmark::State& state) {
+    bench::runBareCalls(state, bareCalls->throughBus());
+}
+BENCHMARK(BM_BareCallThroughBus)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void BM_BareCallPeerToPeer(benchmark::State& state) {
+    bench::runBareCalls(state, bareCalls->peerToPeer());
+}
+BENCHMARK(BM_BareCallPeerToPeer)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The same, waiting in the event loop as a plug-in's call does.
+void BM_BareCallPeerToPeerInEventLoop(benchmark::State& state) {
+    bench::runBareCallsWaitingInEventLoop(state, bareCalls->peerToPeer());
+}
+BENCHMARK(BM_BareCallPeerToPeerInEventLoop)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void BM_MemcpyPlane(benchmark::State& state) {
     bench::copyPlaneWithMemcpy(state, *plane);
@@ -72,6 +94,9 @@ int main(int argc, char** argv) {
     // No autosave: it would write the animations to the disk while they are timed.
     tests::RunningHost runningHost(bus, {"--no-brush", "--autosave", "0"});
     hostObject = &runningHost.object();
+    hostCallsDirect = runningHost.object().callsDirect();
+    bench::BareCalls bare(bus);
+    bareCalls = &bare;
     hostObject->Invoke("Tal_NewBuffer", {kImageWidth, kImageHeight});
     const host::ByteArray red =
         host::resultToPlane("tal_GetRbuffer", hostObject->Invoke("tal_GetRbuffer"));

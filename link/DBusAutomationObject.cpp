@@ -49,6 +49,13 @@ DBusAutomationObject::DBusAutomationObject(QDBusConnection connection, ObjectRef
     dbus::registerWireTypes();
 }
 
+DBusAutomationObject::DBusAutomationObject(QDBusConnection connection, ObjectRef target,
+                                           CallPatience patience, dbus::DirectAttempt direct)
+    : DBusAutomationObject(std::move(connection), std::move(target), patience) {
+    direct_ = std::move(direct.connection);
+    directFallbackReason_ = std::move(direct.fallbackReason);
+}
+
 Variant DBusAutomationObject::Invoke(const QString& method, const std::vector<Variant>& args) {
     if (!abandoned_.isFinished())
         throw HostCallError(
@@ -61,7 +68,8 @@ Variant DBusAutomationObject::Invoke(const QString& method, const std::vector<Va
         throw HostCallError(method, textOf(error));
     }
     const dbus::WaitOutcome outcome =
-        dbus::callAndWait(connection_, call, method, dbus::peerName(target_), patience_);
+        dbus::callAndWait(direct_ ? direct_->connection() : connection_, call, method,
+                          dbus::peerName(target_), patience_);
     if (outcome.givenUp) {
         abandoned_ = outcome.abandoned;
         abandonedMethod_ = method;
@@ -73,7 +81,9 @@ Variant DBusAutomationObject::Invoke(const QString& method, const std::vector<Va
         reply.errorName() == dbus::kUnknownOperationError)
         throw UnknownOperationError(method, reply.errorMessage());
     if (reply.type() == QDBusMessage::ErrorMessage)
-        throw HostCallError(method, dbus::failureReason(reply, target_, outcome.waitedMs));
+        throw HostCallError(method, dbus::failureReason(reply, target_, outcome.waitedMs,
+                                                        direct_ ? dbus::Route::Direct
+                                                                : dbus::Route::Bus));
     if (reply.type() != QDBusMessage::ReplyMessage)
         throw HostCallError(method, QStringLiteral("no reply came back"));
     try {
@@ -95,8 +105,10 @@ std::unique_ptr<DBusAutomationObject> connectToHost(const QDBusConnection& bus,
                                                   "connected (%1)")
                                        .arg(bus.lastError().message())
                                        .toStdString());
+    const QString owner = ownerOfHostName(bus);
     return std::make_unique<DBusAutomationObject>(
-        bus, ObjectRef{ownerOfHostName(bus), QString(dbus::kHostPath), nullptr}, patience);
+        bus, ObjectRef{owner, QString(dbus::kHostPath), nullptr}, patience,
+        dbus::openDirectConnection(bus, owner));
 }
 
 } // namespace host

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "automation/AutomationObject.h"
+#include "link/DirectConnection.h"
 #include "link/PeerMemory.h"
 #include "link/ReplyWait.h"
 
@@ -37,13 +38,22 @@ class DBusAutomationObject final : public AutomationObject {
 public:
     DBusAutomationObject(QDBusConnection connection, ObjectRef target,
                          CallPatience patience = {});
+    // Calls go over `direct` when it holds a connection, else over the bus.
+    DBusAutomationObject(QDBusConnection connection, ObjectRef target, CallPatience patience,
+                         dbus::DirectAttempt direct);
 
     Variant Invoke(const QString& method, const std::vector<Variant>& args = {}) override;
 
     const ObjectRef& target() const { return target_; }
+    // Whether calls go over a direct connection to the host; why not, when
+    // one was tried and they go through the bus.
+    bool callsDirect() const { return direct_ != nullptr; }
+    const QString& directFallbackReason() const { return directFallbackReason_; }
 
 private:
     QDBusConnection connection_;
+    std::unique_ptr<dbus::DirectConnection> direct_;
+    QString directFallbackReason_;
     ObjectRef target_;
     CallPatience patience_;
     PeerMemory memory_;
@@ -57,7 +67,9 @@ private:
 // whoever owns "Tallowick.Tallowick_Class" on the session bus (or on `bus`),
 // bound to that owner, so that the object keeps speaking for the host that was
 // running when it was created. HostUnavailableError when nobody owns the name
-// or the bus cannot be reached. Its calls wait on the host with `patience`.
+// or the bus cannot be reached. Its calls wait on the host with `patience`,
+// and go over a direct connection to the host when the host offers one
+// (DBusWire.h), else through the bus.
 std::unique_ptr<DBusAutomationObject> connectToHost(CallPatience patience = {});
 std::unique_ptr<DBusAutomationObject> connectToHost(const QDBusConnection& bus,
                                                    CallPatience patience = {});

@@ -1,180 +1,17 @@
 #include "link/DBusExport.h"
 
-#include "link/AutomationInterface.h"
 #include "link/BusDepartures.h"
-#include "link/DBusMessages.h"
 #include "link/DBusWire.h"
-#include "link/PeerMemory.h"
-#include "link/ReplyWait.h"
+#include "link/DirectServer.h"
+#include "link/InvokeAdaptor.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusError>
-#include <QDBusMessage>
-#include <QDBusVirtualObject>
-#include <algorithm>
-#include <deque>
-#include <exception>
-#include <map>
+#include <cstdio>
 #include <utility>
 
 namespace host {
 
-namespace dbus {
-
-// Receives the Invoke calls of one exported object. QtDBus delivers each call
-// to the thread this QObject lives on, which is the thread that exported it.
-// It keeps the memory files of each caller until the caller leaves the bus.
-// A call that arrives while that thread waits for the answer to a call of
-// its own is answered once the wait is over, in the order calls came, so
-// that the object's handlers never run in the middle of another.
-class InvokeAdaptor final : public QDBusVirtualObject {
-public:
-    ~InvokeAdaptor() override {
-        for (const auto& [message, connection] : held_)
-            if (message.isReplyRequired())
-                QDBusConnection(connection)
-                    .send(message.createErrorReply(
-                        QDBusError::UnknownObject,
-                        QStringLiteral("the object at %1 was withdrawn before it could "
-                                       "answer")
-                            .arg(message.path())));
-    }
-
-    // BusWatchError when the bus will not tell of callers leaving.
-    InvokeAdaptor(AutomationObject& object, std::size_t maxByteArrayBytes,
-                  const QDBusConnection& connection)
-        : object_(object), maxByteArrayBytes_(maxByteArrayBytes), departures_(connection, this) {
-        connect(&departures_, &BusDepartures::departed, this,
-                [this](const QString& name) { peers_.erase(name); });
-    }
-
-    // Word for word the description installed for callers, so that the two
-    // cannot differ.
-    QString introspect(const QString&) const override {
-        return QString::fromUtf8(kInterfaceDescription);
-    }
-
-    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
-        // Other interfaces (introspection, peer) are left to QtDBus.
-        const bool ours = message.interface() == kInterface ||
-                          (message.interface().isEmpty() && message.member() == kMethod);
-        if (!ours)
-            return false;
-        if (waitingForAnswer() || !held_.empty()) {
-            hold(message, connection);
-            return true;
-        }
-        respond(message, connection);
-        return true;
-    }
-
-private:
-    void hold(const QDBusMessage& message, const QDBusConnection& connection) {
-        held_.emplace_back(message, connection);
-        if (!answerHeldLater_) {
-            answerHeldLater_ = true;
-            afterWaits(this, [this] { answerHeld(); });
-        }
-    }
-
-    void answerHeld() {
-        answerHeldLater_ = false;
-        while (!held_.empty()) {
-            // A held call's handler may itself wait; the rest wait with it.
-            if (waitingForAnswer()) {
-                answerHeldLater_ = true;
-                afterWaits(this, [this] { answerHeld(); });
-                return;
-            }
-            const auto [message, connection] = std::move(held_.front());
-            held_.pop_front();
-            respond(message, connection);
-        }
-    }
-
-    void respond(const QDBusMessage& message, const QDBusConnection& connection) {
-        const QDBusMessage answer =
-            message.member() == kMethod
-                ? answerTo(message)
-                : message.createErrorReply(QDBusError::UnknownMethod,
-                                           QStringLiteral("%1 has no method %2, only %3")
-                                               .arg(kInterface, message.member(), kMethod));
-        if (message.isReplyRequired() && !connection.send(answer))
-            connection.send(message.createErrorReply(
-                kFailedError, QStringLiteral("the answer could not be sent (%1)")
-                                  .arg(connection.lastError().message())));
-    }
-
-    QDBusMessage answerTo(const QDBusMessage& message) {
-        const QString caller = message.service();
-        ReceivedCall call;
-        try {
-            call = receiveCall(message);
-        } catch (const WireError& error) {
-            return message.createErrorReply(QDBusError::InvalidArgs,
-                                            QString::fromUtf8(error.what()));
-        }
-        // Answered or refused, the caller's memory files are done with
-        // before the answer leaves.
-        struct MarkTaken {
-            const ReceivedCall& call;
-            ~MarkTaken() { markMemoryTaken(call); }
-        } done{call};
-        // A call is settled as far as it can be before its arguments are
-        // read, and then read only as far as the object takes it.
-        std::vector<Variant> args;
-        Variant result;
-        try {
-            const CallAdmission admission =
-                object_.admit(caller, call.method, static_cast<std::size_t>(call.values.size()));
-            try {
-                args =
-                    readArguments(call, std::min(admission.maxByteArrayBytes, maxByteArrayBytes_),
-                                  &peers_[caller].incoming);
-            } catch (const WireError& error) {
-                return message.createErrorReply(QDBusError::InvalidArgs,
-                                                QString::fromUtf8(error.what()));
-            }
-            result = object_.InvokeFrom(caller, call.method, args);
-        } catch (const HostCallError& error) {
-            // The caller names the method itself; repeat it only when the
-            // failure is about another one. Only the object's own lack of the
-            // operation called is answered as such: one missing further down
-            // is this call's failure.
-            const bool sameMethod = error.method().compare(call.method, Qt::CaseInsensitive) == 0;
-            const bool unknown = dynamic_cast<const UnknownOperationError*>(&error) != nullptr;
-            return message.createErrorReply(
-                sameMethod && unknown ? kUnknownOperationError : kFailedError,
-                sameMethod ? error.reason() : QString::fromUtf8(error.what()));
-        } catch (const std::exception& error) {
-            return message.createErrorReply(kFailedError, QString::fromUtf8(error.what()));
-        } catch (...) {
-            return message.createErrorReply(kFailedError,
-                                            QStringLiteral("the call failed with an exception "
-                                                           "of unknown type"));
-        }
-        // Looked up again: a caller that left while the call ran gets a
-        // one-off file, and nothing is kept for it.
-        const auto peer = peers_.find(caller);
-        try {
-            return replyTo(message, result,
-                           peer != peers_.end() ? &peer->second.outgoing : nullptr);
-        } catch (const WireError& error) {
-            return message.createErrorReply(kFailedError,
-                                            QStringLiteral("the result could not be sent: %1")
-                                                .arg(QString::fromUtf8(error.what())));
-        }
-    }
-
-    AutomationObject& object_;
-    std::size_t maxByteArrayBytes_;
-    BusDepartures departures_;
-    std::map<QString, PeerMemory> peers_;
-    std::deque<std::pair<QDBusMessage, QDBusConnection>> held_;
-    bool answerHeldLater_ = false;
-};
-
-} // namespace dbus
 
 ObjectExport::ObjectExport(QDBusConnection connection, std::unique_ptr<dbus::InvokeAdaptor> adaptor,
                            ObjectRef reference)
@@ -238,8 +75,11 @@ ObjectExport exportWindow(const QDBusConnection& connection, AutomationObject& w
     return exportObject(connection, window, QStringLiteral("/windows/%1").arg(number), 0);
 }
 
-ServedHostObject::ServedHostObject(const QDBusConnection& connection, AutomationObject& host)
+ServedHostObject::ServedHostObject(const QDBusConnection& connection, AutomationObject& host,
+                                   DirectCalls direct)
     : connection_(connection), export_(exportObject(connection, host, QString(dbus::kHostPath))) {
+    if (direct == DirectCalls::Offered)
+        offerDirectCalls();
     if (connection_.registerService(dbus::kHostService))
         return;
     const QString owner = connection_.interface()->serviceOwner(dbus::kHostService).value();
@@ -251,8 +91,25 @@ ServedHostObject::ServedHostObject(const QDBusConnection& connection, Automation
                           .toStdString());
 }
 
+void ServedHostObject::offerDirectCalls() {
+    dbus::InvokeAdaptor& adaptor = *export_.adaptor_;
+    try {
+        direct_ = std::make_unique<dbus::DirectServer>(adaptor);
+    } catch (const dbus::DirectServerError& error) {
+        // The bus still carries every call; callers find no offer and use it.
+        std::fprintf(stderr, "tallowick: %s; calls go through the bus\n", error.what());
+        return;
+    }
+    adaptor.offerDirectConnections(
+        [server = direct_.get()](const QDBusMessage& open) { return server->answerOpen(open); });
+    QObject::connect(&adaptor.departures(), &BusDepartures::departed, direct_.get(),
+                     &dbus::DirectServer::dropCaller);
+}
+
 ServedHostObject::~ServedHostObject() {
     connection_.unregisterService(dbus::kHostService);
+    if (direct_)
+        export_.adaptor_->offerDirectConnections({});
 }
 
 } // namespace host

@@ -13,7 +13,8 @@ namespace host {
 
 namespace dbus {
 class InvokeAdaptor;
-}
+class DirectServer;
+} // namespace dbus
 
 // An object could not be exported or its name could not be claimed.
 class ExportError : public std::runtime_error {
@@ -41,6 +42,7 @@ public:
     const ObjectRef& reference() const { return reference_; }
 
 private:
+    friend class ServedHostObject;
     friend ObjectExport exportObject(const QDBusConnection&, AutomationObject&, const QString&,
                                      std::size_t);
     ObjectExport(QDBusConnection connection, std::unique_ptr<dbus::InvokeAdaptor> adaptor,
@@ -65,23 +67,35 @@ ObjectExport exportObject(const QDBusConnection& connection, AutomationObject& o
 // one is refused unread.
 ObjectExport exportWindow(const QDBusConnection& connection, AutomationObject& window, int number);
 
+// Whether the host's callers are offered direct connections beside the bus
+// (DirectServer.h).
+enum class DirectCalls { NotOffered, Offered };
+
 // The host's side: its automation object exported at "/Tallowick_Class" and
 // the well-known name "Tallowick.Tallowick_Class" claimed on the connection,
 // both given up when this handle is destroyed (on the creating thread).
 class ServedHostObject {
 public:
     // ExportError when the object cannot be exported or another process
-    // already owns the name.
-    ServedHostObject(const QDBusConnection& connection, AutomationObject& host);
+    // already owns the name. A server for direct connections that cannot
+    // listen is reported on standard error and left out.
+    ServedHostObject(const QDBusConnection& connection, AutomationObject& host,
+                     DirectCalls direct = DirectCalls::NotOffered);
     ServedHostObject(const ServedHostObject&) = delete;
     ServedHostObject& operator=(const ServedHostObject&) = delete;
     ~ServedHostObject();
 
     const ObjectRef& reference() const { return export_.reference(); }
+    // The server of the direct connections; null when none is offered.
+    dbus::DirectServer* directServer() const { return direct_.get(); }
 
 private:
+    void offerDirectCalls();
+
     QDBusConnection connection_;
     ObjectExport export_;
+    // Declared last: closed before the export it calls into.
+    std::unique_ptr<dbus::DirectServer> direct_;
 };
 
 } // namespace host

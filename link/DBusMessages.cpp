@@ -87,8 +87,11 @@ QDBusMessage invokeCall(const ObjectRef& target, const QString& method,
                 QStringLiteral("argument %1: %2").arg(i + 1).arg(QString::fromUtf8(error.what())));
         }
     }
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(target.service, target.path, kInterface, kMethod);
+    // Made once: every call names them.
+    static const QString interface(kInterface);
+    static const QString invoke(kMethod);
+    QDBusMessage call = QDBusMessage::createMethodCall(target.service, target.path, interface,
+                                                       invoke);
     call << method << QVariant::fromValue(values);
     return call;
 }
@@ -147,7 +150,8 @@ Variant resultOf(const QDBusMessage& reply, IncomingMemory* mappings) {
     return std::move(result.front());
 }
 
-QString failureReason(const QDBusMessage& error, const ObjectRef& target, qint64 elapsedMs) {
+QString failureReason(const QDBusMessage& error, const ObjectRef& target, qint64 elapsedMs,
+                      Route route) {
     const QString name = error.errorName();
     const QString detail = QStringLiteral("%1: %2").arg(name, error.errorMessage());
     if (name == kFailedError || name == kUnknownOperationError)
@@ -167,6 +171,9 @@ QString failureReason(const QDBusMessage& error, const ObjectRef& target, qint64
         return QStringLiteral("%1 is gone: nobody owns %2 on the bus any more (%3)")
             .arg(peerName(target), target.service, detail);
     case QDBusError::Disconnected:
+        if (route == Route::Direct)
+            return QStringLiteral("%1 is gone: its direct connection closed (%2)")
+                .arg(peerName(target), detail);
         return QStringLiteral("the connection to the bus is lost (%1)").arg(detail);
     case QDBusError::UnknownObject:
         return QStringLiteral("%1 has no object at %2 (%3)")

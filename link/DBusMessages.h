@@ -51,9 +51,14 @@ QString peerName(const ObjectRef& target);
 // answer after `waitedMs`: "the host did not answer ...".
 QString unansweredReason(const ObjectRef& target, qint64 waitedMs);
 
+// How a call went: through the bus, or over a direct connection to its
+// target, whose closing means the target is gone.
+enum class Route { Bus, Direct };
+
 // Why a call of `target` failed, in words, from its error reply. A call that
 // went unanswered for the whole call timeout timed out; one that ended sooner
 // without a reply lost its peer.
-QString failureReason(const QDBusMessage& error, const ObjectRef& target, qint64 elapsedMs);
+QString failureReason(const QDBusMessage& error, const ObjectRef& target, qint64 elapsedMs,
+                      Route route = Route::Bus);
 
 } // namespace host::dbus

@@ -22,6 +22,39 @@
 // in link/Tallowick.Automation.xml, which the package installs and the served
 // objects answer Introspect with. The constants and WireTag below follow it.
 //
+// Direct connections. The bus daemon carrying each message costs a call two
+// of its own trips, more than the rest of a call without data, so the host
+// also listens on a peer-to-peer socket of its own (DirectServer.h) and its
+// callers make their calls there. The messages on it are the same; only
+// the way to it and who the caller is are new:
+//
+//     over the bus, once, when a caller connects: Open() on the interface
+//     "Tallowick.Automation.Direct" of the host object -> (s address,
+//     s token). The token is new for each Open, unguessable, and given to
+//     the caller's unique bus name, which the bus daemon vouches for;
+//     on the direct connection, first: Hello(s busName, s token) on the same
+//     interface at the host's path, which the host accepts only with the
+//     token given to busName, not used before, and with fewer than
+//     DirectLimits::maxPerCaller connections of that name open. The
+//     connection then speaks for busName: its calls are that caller's calls,
+//     with the positions, memory files and departures the bus gives it;
+//     calls before a Hello accepted, a second Hello or a refused one get
+//     Tallowick.Automation.Error.Refused, and a refused connection is closed.
+//
+// The socket lies in $XDG_RUNTIME_DIR (the abstract namespace without one)
+// and accepts only the host's own user (the EXTERNAL authentication; no
+// anonymous peer). A connection that says no Hello within
+// DirectLimits::helloTimeout is closed; no more than
+// DirectLimits::maxConnections are open at once. No bus daemon takes the
+// host's answers off its hands here, so a connection whose peer leaves more
+// than DirectLimits::maxUnreadAnswerBytes of them unread is closed at its next
+// call instead of being answered. When the bus name leaves
+// the bus, its direct connections are closed; when the last of them closes,
+// the host drops what it keeps for the name as if it had left. A caller
+// that gets no offer, cannot connect or has its Hello refused makes its calls
+// through the bus as before, and the host calls the callers' windows through
+// the bus whichever way they call it.
+//
 // Byte arrays cross in shared memory because inline D-Bus arrays are an order
 // of magnitude too slow for whole channel planes. Creating a memory file for
 // every transfer is still several times slower than copying the bytes, as the
@@ -91,6 +124,12 @@ inline constexpr QLatin1StringView kReplySignature{"a(yv)"};
 // The host object: the well-known name the running host owns, and its path.
 inline constexpr QLatin1StringView kHostService{"Tallowick.Tallowick_Class"};
 inline constexpr QLatin1StringView kHostPath{"/Tallowick_Class"};
+// The direct connections (see the top of this file): the interface of Open
+// (on the bus) and Hello (on the direct connection), and the refusal of either.
+inline constexpr QLatin1StringView kDirectInterface{"Tallowick.Automation.Direct"};
+inline constexpr QLatin1StringView kOpenMethod{"Open"};
+inline constexpr QLatin1StringView kHelloMethod{"Hello"};
+inline constexpr QLatin1StringView kRefusedError{"Tallowick.Automation.Error.Refused"};
 // A call may legitimately take long (a big allocation in the host); a dead
 // peer is reported by the bus daemon at once, so the timeout only guards
 // against a peer that hangs.

@@ -15,7 +15,11 @@ namespace {
 // EndAtOnceOnTermination scopes.
 int signalPipe[2] = {-1, -1};
 std::atomic<int> endAtOnce{0};
+// Whether a signal was ever caught to be told: a scope begins once per call
+// a plug-in makes, and until then it need not ask the pipe.
+std::atomic<bool> caught{false};
 static_assert(std::atomic<int>::is_always_lock_free);
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 void onSignal(int signal) {
     if (endAtOnce.load(std::memory_order_relaxed) > 0) {
@@ -26,6 +30,7 @@ void onSignal(int signal) {
         ::raise(signal);
         return;
     }
+    caught.store(true);
     const char byte = static_cast<char>(signal);
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
@@ -33,7 +38,7 @@ void onSignal(int signal) {
 // A signal caught just before a scope began and not yet told ends the
 // process now, as it would have a moment later.
 void endIfAlreadyAsked() {
-    if (signalPipe[0] < 0)
+    if (signalPipe[0] < 0 || !caught.load())
         return;
     pollfd pending{signalPipe[0], POLLIN, 0};
     char signal = 0;

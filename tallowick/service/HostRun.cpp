@@ -4,6 +4,7 @@
 #include "link/BusLossWatch.h"
 #include "link/DBusExport.h"
 #include "link/DBusWire.h"
+#include "link/DirectServer.h"
 #include "platform/DisplayCheck.h"
 #include "platform/TerminationSignals.h"
 #include "tallowick/calls/HostObject.h"
@@ -186,8 +187,15 @@ void HostRun::followDepartures() {
 void HostRun::serve() {
     host::AutomationObject& served = tracing_ ? static_cast<host::AutomationObject&>(*tracing_)
                                               : static_cast<host::AutomationObject&>(*hostObject_);
-    service_ = failsWith<host::ExportError>(
-        kServiceFailure, [&] { return std::make_unique<host::ServedHostObject>(*bus_, served); });
+    service_ = failsWith<host::ExportError>(kServiceFailure, [&] {
+        return std::make_unique<host::ServedHostObject>(*bus_, served,
+                                                        host::DirectCalls::Offered);
+    });
+    // A program whose direct connections all closed has left, as far as the
+    // host is concerned, even before its bus name goes.
+    if (host::dbus::DirectServer* direct = service_->directServer())
+        QObject::connect(direct, &host::dbus::DirectServer::callerGone, qApp,
+                         [this](const QString& name) { hostObject_->programLeft(name); });
 }
 
 void HostRun::watchBusLoss() {

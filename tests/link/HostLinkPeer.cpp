@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     PeerHost peer;
     try {
-        const host::ServedHostObject served(QDBusConnection::sessionBus(), peer);
+        const host::ServedHostObject served(QDBusConnection::sessionBus(), peer,
+                                            host::DirectCalls::Offered);
         std::puts("serving");
         std::fflush(stdout);
         return application.exec();

@@ -43,10 +43,11 @@ host::ObjectRef BusServerThread::serve(host::AutomationObject& object, const QSt
     return reference;
 }
 
-host::ObjectRef BusServerThread::serveAsHost(host::AutomationObject& object) {
+host::ObjectRef BusServerThread::serveAsHost(host::AutomationObject& object,
+                                             host::DirectCalls direct) {
     host::ObjectRef reference;
     run([&] {
-        hosts_.push_back(std::make_unique<host::ServedHostObject>(connection_, object));
+        hosts_.push_back(std::make_unique<host::ServedHostObject>(connection_, object, direct));
         reference = hosts_.back()->reference();
     });
     return reference;

@@ -28,8 +28,12 @@ public:
     // Exports `object` at `path` from the worker thread, where its calls will
     // run; what the export throws propagates. The object must outlive this.
     host::ObjectRef serve(host::AutomationObject& object, const QString& path);
-    // Serves `object` as the host: its path and the host's well-known name.
-    host::ObjectRef serveAsHost(host::AutomationObject& object);
+    // Serves `object` as the host: its path and the host's well-known name,
+    // and direct connections when `direct` offers them.
+    host::ObjectRef serveAsHost(host::AutomationObject& object,
+                                host::DirectCalls direct = host::DirectCalls::NotOffered);
+    // The host served last; touch it only inside run().
+    host::ServedHostObject& servedHost() { return *hosts_.back(); }
     // Removes every export; later calls to them fail.
     void withdrawAll();
 

@@ -121,7 +121,7 @@ QByteArray invokeBody(const QString& method) {
 
 } // namespace
 
-RawBusClient::RawBusClient(const QString& address) {
+RawBusClient::RawBusClient(const QString& address, const std::optional<DirectGreeting>& direct) {
     sockaddr_un socketAddress{};
     socketAddress.sun_family = AF_UNIX;
     socklen_t addressLength = 0;
@@ -166,10 +166,19 @@ RawBusClient::RawBusClient(const QString& address) {
         fail(QStringLiteral("the bus does not pass descriptors"));
     writeAll("BEGIN\r\n", 7);
 
-    const QByteArray hello = methodCall(
-        Call{"org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "Hello", "",
-             ""},
-        ++serial_);
+    QByteArray hello;
+    if (direct) {
+        Marshaller body;
+        body.string(direct->busName.toUtf8());
+        body.string(direct->token.toUtf8());
+        hello = methodCall(Call{direct->busName.toUtf8(), "/Tallowick_Class",
+                                "Tallowick.Automation.Direct", "Hello", "ss", body.bytes()},
+                           ++serial_);
+    } else {
+        hello = methodCall(Call{"org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                "org.freedesktop.DBus", "Hello", "", ""},
+                           ++serial_);
+    }
     writeAll(hello.constData(), hello.size());
     const RawReplies welcome = readReplies(1, 10000);
     if (welcome.errors != 0)

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 
 namespace tests {
@@ -27,11 +28,20 @@ struct RawReplies {
 // told to. So it can do what no QtDBus or libdbus client does: send call
 // after call and never read an answer, leaving every answer (and every
 // descriptor in one) with the bus daemon.
+// The greeting on a direct connection to the host, where the bus's Hello
+// would be.
+struct DirectGreeting {
+    QString busName;
+    QString token;
+};
+
 class RawBusClient {
 public:
-    // Connects to `address` (a unix:path= or unix:abstract= address);
-    // RawBusClientError when it cannot.
-    explicit RawBusClient(const QString& address);
+    // Connects to `address` (a unix:path= or unix:abstract= address), and
+    // greets a bus, or the host with `direct`; RawBusClientError when it
+    // cannot or the greeting is refused.
+    explicit RawBusClient(const QString& address,
+                          const std::optional<DirectGreeting>& direct = std::nullopt);
     RawBusClient(const RawBusClient&) = delete;
     RawBusClient& operator=(const RawBusClient&) = delete;
     ~RawBusClient();
