@@ -64,6 +64,20 @@ TEST_F(HostPlanes, GetHandsOutEveryPlaneOfTheCurrentFrameWithRepeatedMargins) {
         expectTinyPlane(c, 1);
 }
 
+TEST_F(HostPlanes, AFetchedPlaneKeepsItsSamplesWhenTheFrameIsThenWritten) {
+    ByteArray fetched = plane(0);
+    const ByteArray before = fetched; // NOLINT: a copy to compare with
+    ByteArray black = ByteArray::plane(4, 3);
+    call(kSetters[0], {black});
+    EXPECT_EQ(fetched, before);
+    EXPECT_EQ(plane(0), black);
+
+    // Written by the caller, the fetched plane leaves the frame alone.
+    ByteArray again = plane(0);
+    again.at(0, 0) = 200;
+    EXPECT_EQ(plane(0).at(0, 0), 0);
+}
+
 TEST_F(HostPlanes, SetTakesTheImageAreaOfAWiderPlaneAndRefreshesTheMargins) {
     // A 5 x 2 plane (10 samples, within the 4 x 3 of the host's layout): only
     // columns 0..2 count; the host's own extra column and row then repeat
