@@ -176,8 +176,14 @@ void RgbaFrame::replacePlane(Channel channel, const host::ByteArray& source) {
                              .arg(source.boundsText())
                              .toStdString());
     // Every sample is written below or by the margin refresh, so a plane
-    // still shared (handed out, or in a snapshot) is not copied first.
-    uint8_t* const target = planeOf(channel).dataToOverwrite();
+    // still shared (handed out, in a snapshot, or a new animation's white)
+    // is not copied first; its fresh storage is populated in one call
+    // rather than a fault per page.
+    host::ByteArray& plane = planeOf(channel);
+    const bool fresh = plane.sharesStorage();
+    uint8_t* const target = plane.dataToOverwrite();
+    if (fresh)
+        platform::populateFreshMemory(target, plane.size());
     const std::size_t targetStride = stride();
     const std::size_t sourceStride = static_cast<std::size_t>(source.count(0));
     const std::size_t rowBytes = static_cast<std::size_t>(width_);

@@ -185,6 +185,23 @@ TEST_F(HostPlanes, CreateAnimAdvAndNewBufferOpenWhiteDocumentsAndKeepTheEarlierO
         expectTinyPlane(c, 0);
 }
 
+TEST_F(HostPlanes, AFrameOfANewAnimationWrittenLeavesTheOthersWhite) {
+    call("tal_CreateAnimAdv", {int32_t{3}, int16_t{2}});
+    call("Tal_GotoFrameAdv", {int32_t{1}, int16_t{3}});
+    ByteArray black = ByteArray::plane(4, 3);
+    call(kSetters[0], {black});
+    ByteArray grey = ByteArray::plane(3, 2);
+    std::fill_n(grey.data(), grey.size(), uint8_t{128});
+    call(kSetters[1], {grey});
+    EXPECT_EQ(plane(0), black);
+    EXPECT_EQ(plane(1).at(3, 2), 128);
+    for (const int frame : {0, 2}) {
+        call("Tal_GotoFrameAdv", {int32_t{frame}, int16_t{3}});
+        for (int c = 0; c < 4; ++c)
+            EXPECT_TRUE(allWhite(plane(c), 4, 3)) << "frame " << frame << " channel " << c;
+    }
+}
+
 TEST_F(HostPlanes, NewDocumentsOfNoFramesOrNoPixelsAreRefused) {
     EXPECT_EQ(errorOf([&] {
                   call("tal_CreateAnimAdv", {int32_t{0}, int16_t{2}});
