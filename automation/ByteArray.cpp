@@ -1,6 +1,7 @@
 #include "automation/ByteArray.h"
 
 #include <QStringList>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -51,10 +52,23 @@ std::size_t checkedSize(const std::vector<Dimension>& dimensions) {
 
 } // namespace
 
+std::shared_ptr<ByteArray::Bytes> ByteArray::allocate(const std::vector<Dimension>& dimensions,
+                                                      std::size_t size) {
+    if (size == 0)
+        return nullptr;
+    try {
+        auto bytes = std::make_shared<Bytes>();
+        bytes->resize(size);
+        return bytes;
+    } catch (const std::bad_alloc&) {
+        refuse(dimensions, QStringLiteral("%1 bytes cannot be allocated").arg(size));
+    }
+}
+
 ByteArray::ByteArray(const ByteArray& other)
-    : dimensions_(other.dimensions_), bytes_(other.bytes_.size()) {
-    if (!bytes_.empty())
-        std::memcpy(bytes_.data(), other.bytes_.data(), bytes_.size());
+    : dimensions_(other.dimensions_), bytes_(allocate(other.dimensions_, other.size())) {
+    if (bytes_)
+        std::memcpy(bytes_->data(), other.bytes_->data(), bytes_->size());
 }
 
 ByteArray& ByteArray::operator=(const ByteArray& other) {
@@ -62,10 +76,10 @@ ByteArray& ByteArray::operator=(const ByteArray& other) {
         return *this;
     // Storage of the same size is reused: its pages are already mapped,
     // where fresh ones would each cost a fault on first touch.
-    if (bytes_.size() == other.bytes_.size()) {
+    if (size() == other.size() && ownsAlone()) {
         dimensions_ = other.dimensions_;
-        if (!bytes_.empty())
-            std::memcpy(bytes_.data(), other.bytes_.data(), bytes_.size());
+        if (bytes_)
+            std::memcpy(bytes_->data(), other.bytes_->data(), bytes_->size());
         return *this;
     }
     ByteArray copy(other);
@@ -75,11 +89,9 @@ ByteArray& ByteArray::operator=(const ByteArray& other) {
 
 ByteArray::ByteArray(std::vector<Dimension> dimensions) {
     const std::size_t total = checkedSize(dimensions);
-    try {
-        bytes_.assign(total, 0);
-    } catch (const std::bad_alloc&) {
-        refuse(dimensions, QStringLiteral("%1 bytes cannot be allocated").arg(total));
-    }
+    bytes_ = allocate(dimensions, total);
+    if (bytes_)
+        std::memset(bytes_->data(), 0, total);
     dimensions_ = std::move(dimensions);
 }
 
@@ -87,18 +99,55 @@ ByteArray ByteArray::filledBy(std::vector<Dimension> dimensions,
                               const std::function<void(uint8_t*, std::size_t)>& fill) {
     const std::size_t total = checkedSize(dimensions);
     ByteArray array;
-    try {
-        array.bytes_.resize(total);
-    } catch (const std::bad_alloc&) {
-        refuse(dimensions, QStringLiteral("%1 bytes cannot be allocated").arg(total));
-    }
-    fill(array.bytes_.data(), total);
+    array.bytes_ = allocate(dimensions, total);
+    fill(array.bytes_ ? array.bytes_->data() : nullptr, total);
     array.dimensions_ = std::move(dimensions);
     return array;
 }
 
 std::size_t ByteArray::sizeOf(const std::vector<Dimension>& dimensions) {
     return checkedSize(dimensions);
+}
+
+ByteArray ByteArray::sharedCopy() const {
+    ByteArray copy;
+    copy.dimensions_ = dimensions_;
+    copy.bytes_ = bytes_;
+    return copy;
+}
+
+bool ByteArray::sharesStorage() const {
+    return bytes_ && bytes_.use_count() > 1;
+}
+
+// Once the count reads 1 the other sharers are gone; the fence orders their
+// last reads of the bytes (perhaps on another thread) before this one's
+// writes.
+bool ByteArray::ownsAlone() const {
+    if (bytes_ && bytes_.use_count() != 1)
+        return false;
+    std::atomic_thread_fence(std::memory_order_acquire);
+    return true;
+}
+
+uint8_t* ByteArray::data() {
+    if (!ownsAlone()) {
+        std::shared_ptr<Bytes> own = allocate(dimensions_, bytes_->size());
+        std::memcpy(own->data(), bytes_->data(), own->size());
+        bytes_ = std::move(own);
+    }
+    return bytes_ ? bytes_->data() : nullptr;
+}
+
+uint8_t* ByteArray::dataToOverwrite() {
+    if (!ownsAlone())
+        bytes_ = allocate(dimensions_, bytes_->size());
+    return bytes_ ? bytes_->data() : nullptr;
+}
+
+bool ByteArray::operator==(const ByteArray& other) const {
+    return dimensions_ == other.dimensions_ && size() == other.size() &&
+           (bytes_ == other.bytes_ || std::memcmp(data(), other.data(), size()) == 0);
 }
 
 ByteArray ByteArray::plane(int32_t width, int32_t height) {
@@ -159,32 +208,36 @@ std::size_t ByteArray::offsetOf(const int32_t* indexes, int indexCount) const {
     return offset;
 }
 
+// The index is checked before the storage is taken out of sharing.
 uint8_t& ByteArray::at(int32_t i) {
-    return bytes_[offsetOf(&i, 1)];
+    const std::size_t offset = offsetOf(&i, 1);
+    return data()[offset];
 }
 
 uint8_t& ByteArray::at(int32_t x, int32_t y) {
     const int32_t indexes[] = {x, y};
-    return bytes_[offsetOf(indexes, 2)];
+    const std::size_t offset = offsetOf(indexes, 2);
+    return data()[offset];
 }
 
 uint8_t& ByteArray::at(int32_t x, int32_t y, int32_t z) {
     const int32_t indexes[] = {x, y, z};
-    return bytes_[offsetOf(indexes, 3)];
+    const std::size_t offset = offsetOf(indexes, 3);
+    return data()[offset];
 }
 
 uint8_t ByteArray::at(int32_t i) const {
-    return bytes_[offsetOf(&i, 1)];
+    return data()[offsetOf(&i, 1)];
 }
 
 uint8_t ByteArray::at(int32_t x, int32_t y) const {
     const int32_t indexes[] = {x, y};
-    return bytes_[offsetOf(indexes, 2)];
+    return data()[offsetOf(indexes, 2)];
 }
 
 uint8_t ByteArray::at(int32_t x, int32_t y, int32_t z) const {
     const int32_t indexes[] = {x, y, z};
-    return bytes_[offsetOf(indexes, 3)];
+    return data()[offsetOf(indexes, 3)];
 }
 
 QString ByteArray::boundsText() const {

@@ -43,6 +43,14 @@ template <typename T> struct UninitialisedAllocator : std::allocator<T> {
 // A byte array of one to three dimensions, the first index varying fastest in
 // memory. Channel planes are the two-dimensional case with lower bounds 0:
 // sample (x, y) lies at byte y * count(0) + x.
+//
+// A copy is a copy of every byte. sharedCopy() instead gives an array that
+// shares the storage until one of the two is written: a host hands out a
+// plane of a frame without copying it, and the frame takes storage of its own
+// only if it is written while the plane is still out. Writing means any
+// non-const access to the bytes (data(), at()), so a pointer from data() is
+// for writing at once, not to keep across a sharedCopy(). Sharers may live on
+// different threads; the shared storage itself is only ever read.
 class ByteArray {
 public:
     // No dimensions and no bytes.
@@ -70,13 +78,18 @@ public:
     // bounds the constructor refuses.
     static std::size_t sizeOf(const std::vector<Dimension>& dimensions);
 
+    // The same array without copying a byte (see above).
+    ByteArray sharedCopy() const;
+    // Whether the storage is still shared with a sharedCopy().
+    bool sharesStorage() const;
+
     const std::vector<Dimension>& dimensions() const { return dimensions_; }
     int rank() const { return static_cast<int>(dimensions_.size()); }
     // ByteArrayError for a dimension the array does not have.
     int32_t count(int dimension) const;
     int32_t lower(int dimension) const;
-    std::size_t size() const { return bytes_.size(); }
-    bool empty() const { return bytes_.empty(); }
+    std::size_t size() const { return bytes_ ? bytes_->size() : 0; }
+    bool empty() const { return size() == 0; }
 
     // Two dimensions, both with lower bound 0: what the host exchanges as a
     // channel plane.
@@ -91,23 +104,35 @@ public:
     uint8_t at(int32_t x, int32_t y) const;
     uint8_t at(int32_t x, int32_t y, int32_t z) const;
 
-    uint8_t* data() { return bytes_.data(); }
-    const uint8_t* data() const { return bytes_.data(); }
+    // The storage to write into, taken out of any sharing first (a copy).
+    uint8_t* data();
+    const uint8_t* data() const { return bytes_ ? bytes_->data() : nullptr; }
+    // The storage to write into for a writer that overwrites every byte: out
+    // of sharing, it is fresh storage whose bytes are not copied first (nor
+    // zeroed). Nothing may read it before the writer is done.
+    uint8_t* dataToOverwrite();
 
     // The bounds in the automation notation, for messages: "(0 To 4, 1 To 3)".
     QString boundsText() const;
     static QString boundsText(const std::vector<Dimension>& dimensions);
 
-    bool operator==(const ByteArray&) const = default;
+    // The same bounds and bytes.
+    bool operator==(const ByteArray& other) const;
 
 private:
     using Bytes = std::vector<uint8_t, UninitialisedAllocator<uint8_t>>;
 
+    // Storage of `size` bytes, not zero-filled; ByteArrayError naming
+    // `dimensions` when it cannot be allocated.
+    static std::shared_ptr<Bytes> allocate(const std::vector<Dimension>& dimensions,
+                                           std::size_t size);
+    bool ownsAlone() const;
     const Dimension& dimensionAt(int dimension) const;
     std::size_t offsetOf(const int32_t* indexes, int indexCount) const;
 
     std::vector<Dimension> dimensions_;
-    Bytes bytes_;
+    // Null when there are no bytes.
+    std::shared_ptr<Bytes> bytes_;
 };
 
 } // namespace host

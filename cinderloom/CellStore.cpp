@@ -35,14 +35,30 @@ void CellStore::FreeBytes::operator()(uint8_t* bytes) const noexcept {
     std::free(bytes);
 }
 
+namespace {
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+} // namespace
+
+std::size_t CellStore::allocatedSize(std::size_t size) {
+    return (size + kHugePage - 1) / kHugePage * kHugePage;
+}
+
+void CellStore::letSystemReclaim() {
+    const std::size_t rounded = allocatedSize(cellSize() * static_cast<std::size_t>(cells_));
+    // Advice only: a store the system cannot take back is overwritten all
+    // the same.
+    for (Plane& plane : planes_)
+        if (plane)
+            ::madvise(plane.get(), rounded, MADV_FREE);
+}
+
 CellStore::Plane CellStore::allocatePlane(std::size_t size) {
     if (size == 0)
         return nullptr;
     // Planes are hundreds of megabytes for a long animation. Asking for huge
     // pages turns one page fault per 4 KiB into one per 2 MiB, which roughly
     // halves the cost of first writing a fresh store.
-    constexpr std::size_t kHugePage = std::size_t{2} << 20;
-    const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
+    const std::size_t rounded = allocatedSize(size);
     void* bytes = std::aligned_alloc(kHugePage, rounded);
     if (!bytes)
         throw std::bad_alloc();

@@ -47,12 +47,20 @@ public:
         return columns == columns_ && rows == rows_ && cells == cells_;
     }
 
+    // Leaves the samples unset and lets the system take the pages back when
+    // memory runs short: a store kept only to be overwritten later costs no
+    // memory anything else needs, and writing a page it still has takes no
+    // fresh, zeroed page.
+    void letSystemReclaim();
+
 private:
     struct FreeBytes {
         void operator()(uint8_t* bytes) const noexcept;
     };
     using Plane = std::unique_ptr<uint8_t[], FreeBytes>;
     static Plane allocatePlane(std::size_t size);
+    // The bytes a plane of `size` samples takes: whole huge pages.
+    static std::size_t allocatedSize(std::size_t size);
 
     std::size_t cellSize() const { return static_cast<std::size_t>(columns_ * rows_); }
 

@@ -125,7 +125,9 @@ void retrieveFrames(host::AutomationObject& hostCalls, RetrievedCells& cells) {
     // The new cells are built aside, so that a retrieval failing half-way
     // leaves the old ones whole, with their sizes.
     try {
-        CellStore store = newStoreFor(sizes);
+        CellStore store = cells.takeSpare(sizes.columns(), sizes.rows(), sizes.count);
+        if (store.empty())
+            store = newStoreFor(sizes);
         const double percentPerFrame = 100.0 / sizes.count;
         for (int32_t frame = 0; frame < sizes.count; ++frame) {
             copyFrame(hostCalls, store, frame);

@@ -39,17 +39,33 @@ public:
 
     // The cells of a retrieval that went through: the sizes it read and the
     // store it filled aside, which replaces the old one.
+    // The store replaced is kept as the spare for the next retrieval (see
+    // takeSpare), its pages left for the system to take back.
     void keep(const FrameSizes& sizes, CellStore store) {
         sizes_ = sizes;
-        store_ = std::move(store);
+        spare_ = std::exchange(store_, std::move(store));
+        spare_.letSystemReclaim();
     }
 
-    // Lets go of the cells.
-    void releaseStore() { store_ = CellStore(); }
+    // A store to fill aside, its samples unset: the spare when it has these
+    // extents, or an empty store. A retrieval of the same animation again
+    // then writes pages it already has instead of hundreds of megabytes of
+    // fresh ones, which the system must first clear.
+    CellStore takeSpare(int64_t columns, int64_t rows, int64_t cells) {
+        CellStore spare = std::exchange(spare_, CellStore());
+        return spare.hasExtents(columns, rows, cells) ? std::move(spare) : CellStore();
+    }
+
+    // Lets go of the cells, and of the spare.
+    void releaseStore() {
+        store_ = CellStore();
+        spare_ = CellStore();
+    }
 
 private:
     FrameSizes sizes_;
     CellStore store_;
+    CellStore spare_;
 };
 
 } // namespace cinderloom

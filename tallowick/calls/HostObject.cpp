@@ -6,7 +6,6 @@
 #include "tallowick/calls/WindowCaller.h"
 #include "tallowick/model/HostModel.h"
 
-#include <cstring>
 #include <new>
 
 namespace tallowick {
@@ -29,12 +28,11 @@ struct Call {
 using Handler = host::Variant (*)(const Call& call);
 using Operations = host::OperationTable<Handler>;
 
-// Planes are handed out on the hottest path of the host, so the copy is one
-// block move into storage that is not zero-filled first.
-host::ByteArray copyOf(const host::ByteArray& source) {
-    return host::ByteArray::filledBy(source.dimensions(), [&](uint8_t* bytes, std::size_t size) {
-        std::memcpy(bytes, source.data(), size);
-    });
+// Planes are handed out on the hottest path of the host, so they go out
+// sharing the frame's storage: the one copy is into the file lent to the
+// caller, and a frame written meanwhile takes storage of its own.
+host::ByteArray handedOut(const host::ByteArray& plane) {
+    return plane.sharedCopy();
 }
 
 Rgb colourArguments(const Call& call) {
@@ -74,7 +72,7 @@ host::Variant bufferHeight(const Call& call) {
 }
 
 template <Channel channel> host::Variant getPlane(const Call& call) {
-    return copyOf(call.model.documents().frameAt(call.position).plane(channel));
+    return handedOut(call.model.documents().frameAt(call.position).plane(channel));
 }
 
 template <Channel channel> host::Variant setPlane(const Call& call) {
@@ -121,7 +119,7 @@ host::Variant setSecondaryColor(const Call& call) {
 }
 
 host::Variant initLuts(const Call&) {
-    return copyOf(combineTable());
+    return handedOut(combineTable());
 }
 
 host::Variant brushWidth(const Call& call) {
@@ -136,7 +134,7 @@ template <Channel channel> host::Variant getBrushPlane(const Call& call) {
     if (!brushOf(call))
         throw host::HostCallError(
             call.method, QStringLiteral("there is no custom brush (its width and height are 0)"));
-    return copyOf(brushOf(call)->plane(channel));
+    return handedOut(brushOf(call)->plane(channel));
 }
 
 host::Variant totalFrames(const Call& call) {

@@ -3,7 +3,6 @@
 #include "automation/PlaneShape.h"
 #include "platform/Memory.h"
 
-#include <atomic>
 #include <cstring>
 #include <limits>
 
@@ -38,16 +37,6 @@ void checkFrameSize(int32_t width, int32_t height) {
                              .toStdString());
 }
 
-// A plane no other frame shares: the frame may write into it. Once the
-// count reads 1 the other owners are gone; the fence orders their last reads
-// of the samples (on another thread) before this frame's writes.
-bool ownsAlone(const std::shared_ptr<host::ByteArray>& plane) {
-    if (plane.use_count() != 1)
-        return false;
-    std::atomic_thread_fence(std::memory_order_acquire);
-    return true;
-}
-
 } // namespace
 
 RgbaFrame::RgbaFrame(int32_t width, int32_t height, Rgba fill) : width_(width), height_(height) {
@@ -57,12 +46,12 @@ RgbaFrame::RgbaFrame(int32_t width, int32_t height, Rgba fill) : width_(width), 
     // populated in one call rather than a fault each: creating an animation
     // is mostly the cost of its fresh memory.
     for (std::size_t c = 0; c < planes_.size(); ++c)
-        planes_[c] = std::make_shared<host::ByteArray>(
+        planes_[c] =
             host::ByteArray::filledBy({{0, width + 1}, {0, height + 1}},
                                       [value = values[c]](uint8_t* bytes, std::size_t size) {
                                           platform::populateFreshMemory(bytes, size);
                                           std::memset(bytes, value, size);
-                                      }));
+                                      });
 }
 
 RgbaFrame RgbaFrame::filledBy(int32_t width, int32_t height, const PlaneFill& fill) {
@@ -71,45 +60,25 @@ RgbaFrame RgbaFrame::filledBy(int32_t width, int32_t height, const PlaneFill& fi
     frame.width_ = width;
     frame.height_ = height;
     for (std::size_t c = 0; c < frame.planes_.size(); ++c)
-        frame.planes_[c] = std::make_shared<host::ByteArray>(host::ByteArray::filledBy(
+        frame.planes_[c] = host::ByteArray::filledBy(
             {{0, width + 1}, {0, height + 1}},
-            [&](uint8_t* bytes, std::size_t size) { fill(kChannels[c], bytes, size); }));
+            [&](uint8_t* bytes, std::size_t size) { fill(kChannels[c], bytes, size); });
     frame.refreshMargins();
     return frame;
-}
-
-RgbaFrame::RgbaFrame(const RgbaFrame& other) : width_(other.width_), height_(other.height_) {
-    for (std::size_t c = 0; c < planes_.size(); ++c)
-        planes_[c] = std::make_shared<host::ByteArray>(*other.planes_[c]);
-}
-
-RgbaFrame& RgbaFrame::operator=(const RgbaFrame& other) {
-    if (this == &other)
-        return *this;
-    width_ = other.width_;
-    height_ = other.height_;
-    for (std::size_t c = 0; c < planes_.size(); ++c) {
-        // A plane of its own takes the copy in place (ByteArray reuses
-        // storage of the same size); a shared one is left to its sharer.
-        if (planes_[c] && ownsAlone(planes_[c]))
-            *planes_[c] = *other.planes_[c];
-        else
-            planes_[c] = std::make_shared<host::ByteArray>(*other.planes_[c]);
-    }
-    return *this;
 }
 
 RgbaFrame RgbaFrame::sharedCopy() const {
     RgbaFrame copy;
     copy.width_ = width_;
     copy.height_ = height_;
-    copy.planes_ = planes_;
+    for (std::size_t c = 0; c < planes_.size(); ++c)
+        copy.planes_[c] = planes_[c].sharedCopy();
     return copy;
 }
 
 bool RgbaFrame::sharesPlanes() const {
-    for (const SharedPlane& plane : planes_)
-        if (plane.use_count() > 1)
+    for (const host::ByteArray& plane : planes_)
+        if (plane.sharesStorage())
             return true;
     return false;
 }
@@ -167,14 +136,11 @@ QImage RgbaFrame::toImage() const {
 }
 
 const host::ByteArray& RgbaFrame::plane(Channel channel) const {
-    return *planes_[static_cast<std::size_t>(channel)];
+    return planes_[static_cast<std::size_t>(channel)];
 }
 
 host::ByteArray& RgbaFrame::planeOf(Channel channel) {
-    SharedPlane& plane = planes_[static_cast<std::size_t>(channel)];
-    if (!ownsAlone(plane))
-        plane = std::make_shared<host::ByteArray>(*plane);
-    return *plane;
+    return planes_[static_cast<std::size_t>(channel)];
 }
 
 uint8_t* RgbaFrame::samples(Channel channel) {
@@ -209,7 +175,15 @@ void RgbaFrame::replacePlane(Channel channel, const host::ByteArray& source) {
                              .arg(source.size())
                              .arg(source.boundsText())
                              .toStdString());
-    host::ByteArray& target = planeOf(channel);
+    // Every sample is written below or by the margin refresh, so a plane
+    // still shared (handed out, in a snapshot, or a new animation's white)
+    // is not copied first; its fresh storage is populated in one call
+    // rather than a fault per page.
+    host::ByteArray& plane = planeOf(channel);
+    const bool fresh = plane.sharesStorage();
+    uint8_t* const target = plane.dataToOverwrite();
+    if (fresh)
+        platform::populateFreshMemory(target, plane.size());
     const std::size_t targetStride = stride();
     const std::size_t sourceStride = static_cast<std::size_t>(source.count(0));
     const std::size_t rowBytes = static_cast<std::size_t>(width_);
@@ -217,9 +191,9 @@ void RgbaFrame::replacePlane(Channel channel, const host::ByteArray& source) {
     if (sourceStride == targetStride) {
         // The usual case, a plane of the host's own layout: rows 0..H-1 are
         // one block. Its extra column is rewritten by the margin refresh.
-        std::memcpy(target.data(), source.data(), targetStride * rows);
+        std::memcpy(target, source.data(), targetStride * rows);
     } else {
-        uint8_t* to = target.data();
+        uint8_t* to = target;
         const uint8_t* from = source.data();
         for (std::size_t y = 0; y < rows; ++y, to += targetStride, from += sourceStride)
             std::memcpy(to, from, rowBytes);
@@ -229,14 +203,14 @@ void RgbaFrame::replacePlane(Channel channel, const host::ByteArray& source) {
 
 void RgbaFrame::refreshMargins() {
     for (const Channel channel : kChannels)
-        refreshMarginsOf(planeOf(channel));
+        refreshMarginsOf(planeOf(channel).data());
 }
 
-void RgbaFrame::refreshMarginsOf(host::ByteArray& plane) {
+void RgbaFrame::refreshMarginsOf(uint8_t* plane) {
     const std::size_t stride = this->stride();
     const std::size_t lastColumn = static_cast<std::size_t>(width_);
     const std::size_t rows = static_cast<std::size_t>(height_);
-    uint8_t* row = plane.data();
+    uint8_t* row = plane;
     for (std::size_t y = 0; y < rows; ++y, row += stride)
         row[lastColumn] = row[lastColumn - 1];
     // `row` is now the extra row; the row above it is complete.

@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <stdexcept>
 
 namespace tallowick {
@@ -40,8 +39,9 @@ public:
 // A copy is a copy of every sample. sharedCopy() instead gives a frame that
 // shares the planes until one of the two writes: a snapshot of many frames
 // taken at once, which another thread may read while this one goes on
-// writing. A shared plane is only ever read; the frame that writes first
-// takes a plane of its own.
+// writing. A plane handed out (plane(c).sharedCopy()) is shared the same way.
+// A shared plane is only ever read; the frame that writes first takes a
+// plane of its own (host::ByteArray does).
 class RgbaFrame {
 public:
     // A frame filled with one colour. FrameError for a width or height below
@@ -59,8 +59,8 @@ public:
     // The W x H pixels as Format_RGBA8888.
     QImage toImage() const;
 
-    RgbaFrame(const RgbaFrame& other);
-    RgbaFrame& operator=(const RgbaFrame& other);
+    RgbaFrame(const RgbaFrame& other) = default;
+    RgbaFrame& operator=(const RgbaFrame& other) = default;
     RgbaFrame(RgbaFrame&&) noexcept = default;
     RgbaFrame& operator=(RgbaFrame&&) noexcept = default;
     // The same frame without copying a sample (see above).
@@ -94,16 +94,13 @@ public:
     void refreshMargins();
 
 private:
-    using SharedPlane = std::shared_ptr<host::ByteArray>;
-
     RgbaFrame() = default;
-    // The plane to write into, taken out of any sharing first.
     host::ByteArray& planeOf(Channel channel);
-    void refreshMarginsOf(host::ByteArray& plane);
+    void refreshMarginsOf(uint8_t* plane);
 
     int32_t width_ = 0;
     int32_t height_ = 0;
-    std::array<SharedPlane, 4> planes_;
+    std::array<host::ByteArray, 4> planes_;
 };
 
 } // namespace tallowick

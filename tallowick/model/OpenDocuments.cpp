@@ -189,10 +189,14 @@ int OpenDocuments::createWhite(const QString& name, int32_t frameCount, int32_t 
     const uint64_t bytes = MemoryBudget::framesBytes(frameCount, width, height);
     charge(bytes, framesText(frameCount, width, height));
     try {
+        // The frames share one white picture until each is written: a new
+        // animation is mostly overwritten plane by plane at once, so filling
+        // every frame first would be fresh memory written twice.
         std::vector<RgbaFrame> frames;
         frames.reserve(static_cast<std::size_t>(frameCount));
-        for (int32_t i = 0; i < frameCount; ++i)
-            frames.emplace_back(width, height, kWhite);
+        frames.emplace_back(width, height, kWhite);
+        for (int32_t i = 1; i < frameCount; ++i)
+            frames.push_back(frames.front().sharedCopy());
         return append(Document(name, std::move(frames)), 1);
     } catch (...) {
         budget_.release(bytes);

@@ -1,9 +1,11 @@
 #include "automation/ByteArray.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -117,6 +119,49 @@ TEST(ByteArrayCopies, AssignmentTakesBoundsAndBytesWhateverTheStorageBefore) {
     EXPECT_EQ(sameSize.at(3, 1), 15);
     source.at(1, 0) = 0;
     EXPECT_EQ(sameSize.at(1, 0), 10);
+}
+
+TEST(ByteArrayCopies, ASharedCopyKeepsItsBytesWhicheverSideWrites) {
+    ByteArray original({{0, 3}, {0, 2}});
+    for (std::size_t i = 0; i < original.size(); ++i)
+        original.data()[i] = static_cast<uint8_t>(i);
+    const ByteArray fetched = original.sharedCopy();
+    EXPECT_TRUE(original.sharesStorage());
+    EXPECT_EQ(fetched.data(), std::as_const(original).data());
+    EXPECT_EQ(fetched, original);
+
+    // The writer takes storage of its own with the old bytes in it, whether
+    // it writes through data(), at() or overwrites everything.
+    original.at(2, 1) = 99;
+    EXPECT_EQ(fetched.at(2, 1), 5);
+    EXPECT_EQ(original.at(1, 1), 4);
+    EXPECT_FALSE(fetched.sharesStorage());
+
+    ByteArray second = fetched.sharedCopy();
+    std::fill_n(second.dataToOverwrite(), second.size(), uint8_t{7});
+    EXPECT_EQ(fetched.at(0, 0), 0);
+    EXPECT_EQ(second.at(0, 0), 7);
+
+    // Alone again, the storage is written in place, never copied.
+    const uint8_t* storage = std::as_const(second).data();
+    EXPECT_EQ(second.data(), storage);
+    EXPECT_EQ(second.dataToOverwrite(), storage);
+}
+
+TEST(ByteArrayCopies, APlainCopyOrAnAssignmentOverASharedArrayLeavesTheSharerAlone) {
+    ByteArray source = ByteArray::plane(2, 2);
+    source.at(1, 1) = 3;
+    const ByteArray copy = source; // NOLINT: the copy is the point
+    EXPECT_FALSE(source.sharesStorage());
+    EXPECT_NE(copy.data(), source.data());
+
+    // Assigned bytes of the same size would go in place, but not into
+    // storage another array still reads.
+    ByteArray target = ByteArray::plane(2, 2);
+    const ByteArray sharer = target.sharedCopy();
+    target = source;
+    EXPECT_EQ(target.at(1, 1), 3);
+    EXPECT_EQ(sharer.at(1, 1), 0);
 }
 
 } // namespace

@@ -96,4 +96,22 @@ TEST(RetrievedCellsTest, SizesAloneLeaveTheStoreAndKeptCellsReplaceBoth) {
     EXPECT_EQ(cells.sizes().width, 1);
 }
 
+TEST(RetrievedCellsTest, TheStoreReplacedIsTheSpareForARetrievalOfTheSameExtentsOnly) {
+    cinderloom::RetrievedCells cells;
+    cells.keep({3, 2, 2}, cinderloom::CellStore(4, 3, 2));
+    const uint8_t* first = cells.store().cell(cinderloom::Channel::Blue, 1);
+    EXPECT_TRUE(cells.takeSpare(4, 3, 2).empty());
+
+    cells.keep({3, 2, 2}, cinderloom::CellStore(4, 3, 2));
+    cinderloom::CellStore spare = cells.takeSpare(4, 3, 2);
+    ASSERT_TRUE(spare.hasExtents(4, 3, 2));
+    EXPECT_EQ(spare.cell(cinderloom::Channel::Blue, 1), first);
+    // Taken, it is no one else's; and a spare of other extents is dropped.
+    EXPECT_TRUE(cells.takeSpare(4, 3, 2).empty());
+    EXPECT_TRUE(cells.store().hasExtents(4, 3, 2));
+    cells.keep({3, 2, 2}, std::move(spare));
+    EXPECT_TRUE(cells.takeSpare(4, 3, 3).empty());
+    EXPECT_TRUE(cells.takeSpare(4, 3, 2).empty());
+}
+
 } // namespace

@@ -64,6 +64,20 @@ TEST_F(HostPlanes, GetHandsOutEveryPlaneOfTheCurrentFrameWithRepeatedMargins) {
         expectTinyPlane(c, 1);
 }
 
+TEST_F(HostPlanes, AFetchedPlaneKeepsItsSamplesWhenTheFrameIsThenWritten) {
+    ByteArray fetched = plane(0);
+    const ByteArray before = fetched; // NOLINT: a copy to compare with
+    ByteArray black = ByteArray::plane(4, 3);
+    call(kSetters[0], {black});
+    EXPECT_EQ(fetched, before);
+    EXPECT_EQ(plane(0), black);
+
+    // Written by the caller, the fetched plane leaves the frame alone.
+    ByteArray again = plane(0);
+    again.at(0, 0) = 200;
+    EXPECT_EQ(plane(0).at(0, 0), 0);
+}
+
 TEST_F(HostPlanes, SetTakesTheImageAreaOfAWiderPlaneAndRefreshesTheMargins) {
     // A 5 x 2 plane (10 samples, within the 4 x 3 of the host's layout): only
     // columns 0..2 count; the host's own extra column and row then repeat
@@ -169,6 +183,23 @@ TEST_F(HostPlanes, CreateAnimAdvAndNewBufferOpenWhiteDocumentsAndKeepTheEarlierO
     model.documents().select(0);
     for (int c = 0; c < 4; ++c)
         expectTinyPlane(c, 0);
+}
+
+TEST_F(HostPlanes, AFrameOfANewAnimationWrittenLeavesTheOthersWhite) {
+    call("tal_CreateAnimAdv", {int32_t{3}, int16_t{2}});
+    call("Tal_GotoFrameAdv", {int32_t{1}, int16_t{3}});
+    ByteArray black = ByteArray::plane(4, 3);
+    call(kSetters[0], {black});
+    ByteArray grey = ByteArray::plane(3, 2);
+    std::fill_n(grey.data(), grey.size(), uint8_t{128});
+    call(kSetters[1], {grey});
+    EXPECT_EQ(plane(0), black);
+    EXPECT_EQ(plane(1).at(3, 2), 128);
+    for (const int frame : {0, 2}) {
+        call("Tal_GotoFrameAdv", {int32_t{frame}, int16_t{3}});
+        for (int c = 0; c < 4; ++c)
+            EXPECT_TRUE(allWhite(plane(c), 4, 3)) << "frame " << frame << " channel " << c;
+    }
 }
 
 TEST_F(HostPlanes, NewDocumentsOfNoFramesOrNoPixelsAreRefused) {
