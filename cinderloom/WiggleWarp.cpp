@@ -3,6 +3,7 @@
 #include "automation/PlaneShape.h"
 
 #include <QString>
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -15,17 +16,14 @@ constexpr double kNoiseScale = 50.0;
 // neighbour, clamped to 0..last. Clamping first keeps the conversion in
 // range for any amount; a position at or beyond an edge rounds to that edge
 // or past it, so clamping before rounding gives the same index. A NaN takes
-// column or row 0.
+// column or row 0. Without branches: the fraction's comparisons vary from
+// pixel to pixel with the noise.
 inline int32_t nearestIndexClamped(double position, int32_t last) {
-    if (!(position > 0.0))
-        return 0;
-    if (position >= static_cast<double>(last))
-        return last;
-    const auto whole = static_cast<int32_t>(position);
-    const double fraction = position - static_cast<double>(whole);
-    if (fraction > 0.5 || (fraction == 0.5 && (whole & 1) != 0))
-        return whole + 1;
-    return whole;
+    const double clamped = std::min(std::max(0.0, position), static_cast<double>(last));
+    const auto whole = static_cast<int32_t>(clamped);
+    const double fraction = clamped - static_cast<double>(whole);
+    return whole + static_cast<int32_t>(fraction > 0.5) +
+           (static_cast<int32_t>(fraction == 0.5) & whole & 1);
 }
 
 const char* channelName(std::size_t channel) {
@@ -68,6 +66,43 @@ void checkArguments(int32_t size, const SourcePlanes& source, const DestinationP
     }
 }
 
+// The source column and row of every pixel of one row, at noise depths z1
+// and z2: two noise calls per pixel, horizontal first, in column order.
+// Callers give v of a row inside the frame and buffers of `columnU.size()`.
+struct RowSampling {
+    const std::vector<float>& columnU;
+    float z1;
+    float z2;
+    double displacement;
+    int32_t lastColumn;
+    int32_t lastRow;
+};
+
+void sourcePositionsOfRow(const RowSampling& sampling, NoiseFunction noise, float v, int32_t y,
+                          int32_t* sourceColumn, int32_t* sourceRow) {
+    const std::size_t width = sampling.columnU.size();
+    const double row = static_cast<double>(y);
+    for (std::size_t x = 0; x < width; ++x) {
+        const float u = sampling.columnU[x];
+        const float horizontalPoint[3] = {u, v, sampling.z1};
+        const float verticalPoint[3] = {u, v, sampling.z2};
+        const double horizontal = static_cast<double>(noise(horizontalPoint));
+        const double vertical = static_cast<double>(noise(verticalPoint));
+        sourceColumn[x] = nearestIndexClamped(
+            sampling.displacement * horizontal + static_cast<double>(x), sampling.lastColumn);
+        sourceRow[x] = nearestIndexClamped(sampling.displacement * vertical + row, sampling.lastRow);
+    }
+}
+
+// destination[x] = source sample (sourceColumn[x], sourceRow[x]) for the
+// `width` pixels of one row. Callers give positions inside the source plane.
+void copyDisplacedRow(const uint8_t* source, std::size_t sourceStride, const int32_t* sourceColumn,
+                      const int32_t* sourceRow, std::size_t width, uint8_t* destination) {
+    for (std::size_t x = 0; x < width; ++x)
+        destination[x] = source[static_cast<std::size_t>(sourceRow[x]) * sourceStride +
+                                static_cast<std::size_t>(sourceColumn[x])];
+}
+
 } // namespace
 
 void wiggleWarp(int32_t amount, int32_t size, const host::ByteArray& sourceRed,
@@ -99,27 +134,23 @@ void wiggleWarp(int32_t amount, int32_t size, const host::ByteArray& sourceRed,
         destinationRow[channel] = destination[channel]->data();
         destinationStride[channel] = static_cast<std::size_t>(destination[channel]->count(0));
     }
-    const double displacement = static_cast<double>(amount);
-    const int32_t lastColumn = width - 1;
-    const int32_t lastRow = height - 1;
+    const RowSampling sampling{columnU, z1, z2, static_cast<double>(amount), width - 1,
+                               height - 1};
 
+    // Each row's source positions first, then each channel's copy: the copy
+    // loops stay free of the noise calls, which would otherwise spill the
+    // plane pointers and strides around every call.
+    std::vector<int32_t> sourceColumn(static_cast<std::size_t>(width));
+    std::vector<int32_t> sourceRow(static_cast<std::size_t>(width));
     for (int32_t y = 0; y < height; ++y) {
         const float v = static_cast<float>(static_cast<double>(y) / kNoiseScale / scaledSize);
-        for (int32_t x = 0; x < width; ++x) {
-            const float u = columnU[static_cast<std::size_t>(x)];
-            const float horizontalPoint[3] = {u, v, z1};
-            const float verticalPoint[3] = {u, v, z2};
-            const double horizontal = static_cast<double>(noise(horizontalPoint));
-            const double vertical = static_cast<double>(noise(verticalPoint));
-            const auto sx = static_cast<std::size_t>(
-                nearestIndexClamped(displacement * horizontal + x, lastColumn));
-            const auto sy =
-                static_cast<std::size_t>(nearestIndexClamped(displacement * vertical + y, lastRow));
-            for (std::size_t channel = 0; channel < 3; ++channel)
-                destinationRow[channel][x] = sourceBase[channel][sy * sourceStride[channel] + sx];
-        }
-        for (std::size_t channel = 0; channel < 3; ++channel)
+        sourcePositionsOfRow(sampling, noise, v, y, sourceColumn.data(), sourceRow.data());
+        for (std::size_t channel = 0; channel < 3; ++channel) {
+            copyDisplacedRow(sourceBase[channel], sourceStride[channel], sourceColumn.data(),
+                             sourceRow.data(), static_cast<std::size_t>(width),
+                             destinationRow[channel]);
             destinationRow[channel] += destinationStride[channel];
+        }
     }
 }
 

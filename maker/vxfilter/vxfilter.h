@@ -14,13 +14,14 @@
 extern "C" {
 #endif
 
-// Coherent 3-D gradient noise (Perlin's improved noise) at the point
-// (point[0], point[1], point[2]), x, y, z. The same point always gives the
-// same value (a fixed permutation table, no seeding); nearby points give
-// nearby values (continuous with continuous first derivatives); the value is
-// 0 at every whole-number point and lies within -1..1. The pattern repeats
-// every 256 units along each axis. A coordinate that is not finite counts as
-// 0; a null address gives 0.
+// Coherent 3-D noise (value noise on a lattice of two cells to the unit)
+// at the point (point[0], point[1], point[2]), x, y, z. The same point always
+// gives the same value (fixed hash constants, no seeding); nearby points give
+// nearby values (continuous with continuous first derivatives). The value
+// lies within -0.7..0.7 (so within -1..1), with a standard deviation of
+// about 0.26 over the space. The pattern repeats every 128 units along each
+// axis, so every 256 units too. A coordinate that is not finite counts as 0;
+// a null address gives 0.
 VXFILTER_API float noise3(const float* point);
 
 // r, g, b in 0..1 (values outside are clamped, a NaN counts as 0). Hue in

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -113,6 +114,15 @@ TEST_F(WiggleWarpTest, DisplacementsBeyondAnEdgeTakeThatEdge) {
     scripted.vertical = -1.0f;
     warp(10, 1, source, destination, 4, 3);
     expectEveryPixelFrom(destination, 4, 3, 3, 0);
+}
+
+TEST_F(WiggleWarpTest, ANoiseValueThatIsNotANumberTakesColumnOrRowZero) {
+    const FramePlanes source = numberedFrame(4, 3);
+    FramePlanes destination = filledFrame(4, 3, 7);
+    scripted.horizontal = std::numeric_limits<float>::quiet_NaN();
+    scripted.vertical = std::numeric_limits<float>::quiet_NaN();
+    warp(5, 1, source, destination, 4, 3);
+    expectEveryPixelFrom(destination, 4, 3, 0, 0);
 }
 
 TEST_F(WiggleWarpTest, ExactHalvesRoundToTheEvenNeighbour) {

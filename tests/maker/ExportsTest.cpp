@@ -1,6 +1,7 @@
 // The two libraries as the programs find them: the files in the application
 // folder, opened by name, exporting the routines under their plain C names.
 
+#include <cmath>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <string>
@@ -22,8 +23,11 @@ TEST(MakerLibraries, FilterLibraryExportsItsRoutines) {
     using Noise = float (*)(const float*);
     auto noise = reinterpret_cast<Noise>(dlsym(handle, "noise3"));
     ASSERT_NE(noise, nullptr);
-    const float origin[3] = {0, 0, 0};
-    EXPECT_EQ(noise(origin), 0.0f);
+    // Called through the exported name: the same value one period away.
+    const float point[3] = {0.3f, 0.6f, 0.2f};
+    const float periodAway[3] = {128.3f, -255.4f, 256.2f};
+    EXPECT_NEAR(noise(point), noise(periodAway), 1e-4f);
+    EXPECT_LE(std::fabs(noise(point)), 1.0f);
     dlclose(handle);
 }
 
