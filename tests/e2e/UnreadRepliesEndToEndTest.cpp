@@ -3,6 +3,7 @@
 // of the host's descriptors for it, the host stays on the bus and serves
 // everyone else, and the flood's calls past the bound fail naming it.
 #include "automation/ResultConversions.h"
+#include "link/DBusAutomationObject.h"
 #include "link/DBusWire.h"
 #include "link/PeerMemory.h"
 #include "tests/support/RawBusClient.h"
@@ -40,8 +41,13 @@ TEST(UnreadReplies, OneProgramCannotGetTheHostDroppedFromTheBus) {
 
     // The daemon has routed the whole flood before this call, so the host
     // has answered all of it once this call is answered; and it is still
-    // there to answer another program.
-    EXPECT_EQ(host.object().Invoke("tal_GetRBuffer"), host::Variant(red));
+    // there to answer another program. The call goes through the bus, not
+    // the test's direct connection: only there is it queued behind the flood,
+    // and answers read before the host has answered the whole flood would
+    // free files it then lends again.
+    host::DBusAutomationObject overTheBus(host.pluginConnection(), host.object().target());
+    ASSERT_FALSE(overTheBus.callsDirect());
+    EXPECT_EQ(overTheBus.Invoke("tal_GetRBuffer"), host::Variant(red));
     // Every answer waits for the flooder, in its socket or in the daemon,
     // but only the bound of them with a descriptor of the host's: the
     // daemon holds no more than those.
