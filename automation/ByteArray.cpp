@@ -65,11 +65,18 @@ std::shared_ptr<ByteArray::Bytes> ByteArray::allocate(const std::vector<Dimensio
     }
 }
 
-ByteArray::ByteArray(const ByteArray& other)
-    : dimensions_(other.dimensions_), bytes_(allocate(other.dimensions_, other.size())) {
-    if (bytes_)
-        std::memcpy(bytes_->data(), other.bytes_->data(), bytes_->size());
+std::shared_ptr<ByteArray::Bytes> ByteArray::copyOf(const std::vector<Dimension>& dimensions,
+                                                    const std::shared_ptr<Bytes>& bytes) {
+    if (!bytes)
+        return nullptr;
+    std::shared_ptr<Bytes> own = allocate(dimensions, bytes->size());
+    if (own)
+        std::memcpy(own->data(), bytes->data(), own->size());
+    return own;
 }
+
+ByteArray::ByteArray(const ByteArray& other)
+    : dimensions_(other.dimensions_), bytes_(copyOf(other.dimensions_, other.bytes_)) {}
 
 ByteArray& ByteArray::operator=(const ByteArray& other) {
     if (this == &other)
@@ -131,11 +138,8 @@ bool ByteArray::ownsAlone() const {
 }
 
 uint8_t* ByteArray::data() {
-    if (!ownsAlone()) {
-        std::shared_ptr<Bytes> own = allocate(dimensions_, bytes_->size());
-        std::memcpy(own->data(), bytes_->data(), own->size());
-        bytes_ = std::move(own);
-    }
+    if (!ownsAlone())
+        bytes_ = copyOf(dimensions_, bytes_);
     return bytes_ ? bytes_->data() : nullptr;
 }
 

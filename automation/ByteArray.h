@@ -126,6 +126,9 @@ private:
     // `dimensions` when it cannot be allocated.
     static std::shared_ptr<Bytes> allocate(const std::vector<Dimension>& dimensions,
                                            std::size_t size);
+    // Storage of its own holding the same bytes as `bytes` (null for none).
+    static std::shared_ptr<Bytes> copyOf(const std::vector<Dimension>& dimensions,
+                                         const std::shared_ptr<Bytes>& bytes);
     bool ownsAlone() const;
     const Dimension& dimensionAt(int dimension) const;
     std::size_t offsetOf(const int32_t* indexes, int indexCount) const;
