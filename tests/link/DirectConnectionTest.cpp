@@ -82,9 +82,11 @@ protected:
 
     tests::PrivateBus bus;
     CallerRecorder served;
-    tests::BusServerThread server{bus, QStringLiteral("host")};
+    // Before the server: its thread may still tell of callers gone as it
+    // stops, so what it appends to must outlive it.
     std::mutex goneMutex;
     QStringList gone;
+    tests::BusServerThread server{bus, QStringLiteral("host")};
 };
 
 TEST_F(DirectCalls, GoOverTheDirectConnectionForTheCallersBusName) {
