@@ -50,6 +50,14 @@ class AutomationObject {
 public:
     virtual ~AutomationObject() = default;
     virtual Variant Invoke(const QString& method, const std::vector<Variant>& args = {}) = 0;
+    // Invoke for a caller that copies a byte array of the result once, at
+    // once, into storage of its own and drops it: an object in another
+    // process may then leave the array in the memory it came in
+    // (ByteArray::borrowing) instead of copying it out first. The default is
+    // Invoke.
+    virtual Variant InvokeBorrowing(const QString& method, const std::vector<Variant>& args = {}) {
+        return Invoke(method, args);
+    }
     // A call that crossed the bus from `caller`, the sender's unique bus
     // name. An object that keeps state per caller overrides it; the rest serve
     // it as any other call.

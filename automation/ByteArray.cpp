@@ -57,9 +57,7 @@ std::shared_ptr<ByteArray::Bytes> ByteArray::allocate(const std::vector<Dimensio
     if (size == 0)
         return nullptr;
     try {
-        auto bytes = std::make_shared<Bytes>();
-        bytes->resize(size);
-        return bytes;
+        return std::make_shared<Bytes>(size);
     } catch (const std::bad_alloc&) {
         refuse(dimensions, QStringLiteral("%1 bytes cannot be allocated").arg(size));
     }
@@ -116,7 +114,21 @@ std::size_t ByteArray::sizeOf(const std::vector<Dimension>& dimensions) {
     return checkedSize(dimensions);
 }
 
+ByteArray ByteArray::borrowing(std::vector<Dimension> dimensions,
+                               std::shared_ptr<const uint8_t> bytes) {
+    const std::size_t total = checkedSize(dimensions);
+    ByteArray array;
+    if (total > 0) {
+        const uint8_t* const lent = bytes.get();
+        array.bytes_ = std::make_shared<Bytes>(lent, total, std::move(bytes));
+    }
+    array.dimensions_ = std::move(dimensions);
+    return array;
+}
+
 ByteArray ByteArray::sharedCopy() const {
+    if (borrows())
+        return *this;
     ByteArray copy;
     copy.dimensions_ = dimensions_;
     copy.bytes_ = bytes_;
@@ -124,14 +136,14 @@ ByteArray ByteArray::sharedCopy() const {
 }
 
 bool ByteArray::sharesStorage() const {
-    return bytes_ && bytes_.use_count() > 1;
+    return bytes_ && (bytes_.use_count() > 1 || bytes_->lent());
 }
 
 // Once the count reads 1 the other sharers are gone; the fence orders their
 // last reads of the bytes (perhaps on another thread) before this one's
 // writes.
 bool ByteArray::ownsAlone() const {
-    if (bytes_ && bytes_.use_count() != 1)
+    if (bytes_ && (bytes_.use_count() != 1 || bytes_->lent()))
         return false;
     std::atomic_thread_fence(std::memory_order_acquire);
     return true;

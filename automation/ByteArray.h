@@ -25,21 +25,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// An allocator whose elements start uninitialised when they are not given a
-// value, so that storage about to be overwritten whole is not zero-filled
-// first.
-template <typename T> struct UninitialisedAllocator : std::allocator<T> {
-    UninitialisedAllocator() = default;
-    template <typename U> UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
-
-    template <typename U> void construct(U* element) noexcept {
-        ::new (static_cast<void*>(element)) U;
-    }
-    template <typename U, typename... Args> void construct(U* element, Args&&... args) {
-        ::new (static_cast<void*>(element)) U(std::forward<Args>(args)...);
-    }
-};
-
 // A byte array of one to three dimensions, the first index varying fastest in
 // memory. Channel planes are the two-dimensional case with lower bounds 0:
 // sample (x, y) lies at byte y * count(0) + x.
@@ -51,6 +36,13 @@ template <typename T> struct UninitialisedAllocator : std::allocator<T> {
 // non-const access to the bytes (data(), at()), so a pointer from data() is
 // for writing at once, not to keep across a sharedCopy(). Sharers may live on
 // different threads; the shared storage itself is only ever read.
+//
+// A borrowed array reads bytes it does not own: a received transfer left in
+// the sender's memory file (borrowing()). Its bytes may change under it while
+// the sender writes, so it is for reading once, at once, by a plain copy into
+// storage of the reader's own; it holds the sender's file until it is gone.
+// It never shares its loan: a copy, a sharedCopy() and any write take storage
+// of their own.
 class ByteArray {
 public:
     // No dimensions and no bytes.
@@ -77,11 +69,18 @@ public:
     // The number of bytes an array of these bounds holds; ByteArrayError for
     // bounds the constructor refuses.
     static std::size_t sizeOf(const std::vector<Dimension>& dimensions);
+    // An array that borrows `bytes` (see above), which must hold
+    // sizeOf(dimensions) bytes for as long as the pointer or a copy of it
+    // lives. ByteArrayError for bounds the constructor refuses.
+    static ByteArray borrowing(std::vector<Dimension> dimensions,
+                               std::shared_ptr<const uint8_t> bytes);
 
     // The same array without copying a byte (see above).
     ByteArray sharedCopy() const;
-    // Whether the storage is still shared with a sharedCopy().
+    // Whether the storage is not the array's own alone: still shared with a
+    // sharedCopy(), or borrowed.
     bool sharesStorage() const;
+    bool borrows() const { return bytes_ && bytes_->lent(); }
 
     const std::vector<Dimension>& dimensions() const { return dimensions_; }
     int rank() const { return static_cast<int>(dimensions_.size()); }
@@ -120,7 +119,24 @@ public:
     bool operator==(const ByteArray& other) const;
 
 private:
-    using Bytes = std::vector<uint8_t, UninitialisedAllocator<uint8_t>>;
+    // Bytes of the array's own, not zero-filled, or bytes lent by whatever
+    // `lender` keeps alive, which are only ever read.
+    class Bytes {
+    public:
+        explicit Bytes(std::size_t size) : own_(new uint8_t[size]), data_(own_.get()), size_(size) {}
+        Bytes(const uint8_t* lent, std::size_t size, std::shared_ptr<const void> lender)
+            : data_(const_cast<uint8_t*>(lent)), size_(size), lender_(std::move(lender)) {}
+        uint8_t* data() { return data_; }
+        const uint8_t* data() const { return data_; }
+        std::size_t size() const { return size_; }
+        bool lent() const { return lender_ != nullptr; }
+
+    private:
+        std::unique_ptr<uint8_t[]> own_;
+        uint8_t* data_ = nullptr;
+        std::size_t size_ = 0;
+        std::shared_ptr<const void> lender_;
+    };
 
     // Storage of `size` bytes, not zero-filled; ByteArrayError naming
     // `dimensions` when it cannot be allocated.

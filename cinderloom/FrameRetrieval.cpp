@@ -81,15 +81,14 @@ void copyFrame(host::AutomationObject& hostCalls, CellStore& store, int32_t fram
     static const std::array<QString, 3> methods{QStringLiteral("tal_GetRbuffer"),
                                                 QStringLiteral("tal_GetGbuffer"),
                                                 QStringLiteral("Tal_GetBbuffer")};
-    std::array<host::ByteArray, 3> planes;
-    for (std::size_t channel = 0; channel < planes.size(); ++channel)
-        planes[channel] = host::resultToPlane(methods[channel], hostCalls.Invoke(methods[channel]));
-
     const int64_t columns = store.columns();
     const int64_t rows = store.rows();
     const auto rowBytes = static_cast<std::size_t>(columns);
-    for (std::size_t channel = 0; channel < planes.size(); ++channel) {
-        const host::ByteArray& plane = planes[channel];
+    // Each plane is copied into its cell as it comes, straight from the file
+    // the host lent it in, and dropped before the next is asked for.
+    for (std::size_t channel = 0; channel < methods.size(); ++channel) {
+        const host::ByteArray plane =
+            host::resultToPlane(methods[channel], hostCalls.InvokeBorrowing(methods[channel]));
         checkCoversFrame(methods[channel], plane, columns, rows);
         uint8_t* target = store.cell(kChannels[channel], frame);
         const uint8_t* source = plane.data();

@@ -57,6 +57,16 @@ DBusAutomationObject::DBusAutomationObject(QDBusConnection connection, ObjectRef
 }
 
 Variant DBusAutomationObject::Invoke(const QString& method, const std::vector<Variant>& args) {
+    return invokeReading(method, args, dbus::ByteArrayReading::CopiedOut);
+}
+
+Variant DBusAutomationObject::InvokeBorrowing(const QString& method,
+                                              const std::vector<Variant>& args) {
+    return invokeReading(method, args, dbus::ByteArrayReading::Borrowed);
+}
+
+Variant DBusAutomationObject::invokeReading(const QString& method, const std::vector<Variant>& args,
+                                   dbus::ByteArrayReading reading) {
     if (!abandoned_.isFinished())
         throw HostCallError(
             method, QStringLiteral("%1 (%2 is still unanswered)")
@@ -87,7 +97,7 @@ Variant DBusAutomationObject::Invoke(const QString& method, const std::vector<Va
     if (reply.type() != QDBusMessage::ReplyMessage)
         throw HostCallError(method, QStringLiteral("no reply came back"));
     try {
-        return dbus::resultOf(reply, &memory_.incoming);
+        return dbus::resultOf(reply, &memory_.incoming, reading);
     } catch (const dbus::WireError& error) {
         throw HostCallError(method,
                             QStringLiteral("the reply could not be read: %1").arg(textOf(error)));

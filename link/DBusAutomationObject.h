@@ -1,6 +1,7 @@
 #pragma once
 
 #include "automation/AutomationObject.h"
+#include "link/DBusWire.h"
 #include "link/DirectConnection.h"
 #include "link/PeerMemory.h"
 #include "link/ReplyWait.h"
@@ -43,6 +44,9 @@ public:
                          dbus::DirectAttempt direct);
 
     Variant Invoke(const QString& method, const std::vector<Variant>& args = {}) override;
+    // A byte array of the result borrows the file the target lent it in,
+    // when this side keeps that file mapped (ByteArray::borrowing).
+    Variant InvokeBorrowing(const QString& method, const std::vector<Variant>& args = {}) override;
 
     const ObjectRef& target() const { return target_; }
     // Whether calls go over a direct connection to the host; why not, when
@@ -51,6 +55,9 @@ public:
     const QString& directFallbackReason() const { return directFallbackReason_; }
 
 private:
+    Variant invokeReading(const QString& method, const std::vector<Variant>& args,
+                          dbus::ByteArrayReading reading);
+
     QDBusConnection connection_;
     std::unique_ptr<dbus::DirectConnection> direct_;
     QString directFallbackReason_;

@@ -37,12 +37,13 @@ QString signatureOf(const QDBusMessage& message) {
 }
 
 std::vector<Variant> fromWireList(const WireValues& values, const QString& what,
-                                  std::size_t maxByteArrayBytes, IncomingMemory* mappings) {
+                                  std::size_t maxByteArrayBytes, IncomingMemory* mappings,
+                                  ByteArrayReading reading) {
     std::vector<Variant> variants;
     variants.reserve(static_cast<std::size_t>(values.size()));
     for (qsizetype i = 0; i < values.size(); ++i) {
         try {
-            variants.push_back(fromWire(values[i], maxByteArrayBytes, mappings));
+            variants.push_back(fromWire(values[i], maxByteArrayBytes, mappings, reading));
         } catch (const WireError& error) {
             refuse(QStringLiteral("%1 %2: %3")
                        .arg(what)
@@ -121,8 +122,9 @@ void markMemoryTaken(const ReceivedCall& call) noexcept {
 }
 
 std::vector<Variant> readArguments(const ReceivedCall& call, std::size_t maxByteArrayBytes,
-                                   IncomingMemory* mappings) {
-    return fromWireList(call.values, QStringLiteral("argument"), maxByteArrayBytes, mappings);
+                                   IncomingMemory* mappings, ByteArrayReading reading) {
+    return fromWireList(call.values, QStringLiteral("argument"), maxByteArrayBytes, mappings,
+                        reading);
 }
 
 QDBusMessage replyTo(const QDBusMessage& call, const Variant& result, OutgoingMemory* lender) {
@@ -132,7 +134,7 @@ QDBusMessage replyTo(const QDBusMessage& call, const Variant& result, OutgoingMe
     return call.createReply(QVariant::fromValue(values));
 }
 
-Variant resultOf(const QDBusMessage& reply, IncomingMemory* mappings) {
+Variant resultOf(const QDBusMessage& reply, IncomingMemory* mappings, ByteArrayReading reading) {
     const QList<QVariant> arguments = reply.arguments();
     std::optional<WireValues> values;
     if (arguments.size() == 1)
@@ -143,7 +145,7 @@ Variant resultOf(const QDBusMessage& reply, IncomingMemory* mappings) {
     if (values->size() > 1)
         refuse(QStringLiteral("the reply holds more than one value; at most one was expected"));
     std::vector<Variant> result =
-        fromWireList(*values, QStringLiteral("result"), SIZE_MAX, mappings);
+        fromWireList(*values, QStringLiteral("result"), SIZE_MAX, mappings, reading);
     if (result.empty())
         return Empty{};
     // Moved, not copied: a result may be a whole plane.

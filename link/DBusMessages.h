@@ -30,19 +30,21 @@ ReceivedCall receiveCall(const QDBusMessage& call);
 // arguments were read or not: done before the call is answered, so that the
 // caller may write its files again as soon as the answer is there.
 void markMemoryTaken(const ReceivedCall& call) noexcept;
-// The call's arguments, byte arrays read through the caller's `mappings`;
-// WireError naming the argument that cannot be read, among them a byte array
-// larger than `maxByteArrayBytes`.
+// The call's arguments, byte arrays read through the caller's `mappings` as
+// `reading` says; WireError naming the argument that cannot be read, among
+// them a byte array larger than `maxByteArrayBytes`.
 std::vector<Variant> readArguments(const ReceivedCall& call, std::size_t maxByteArrayBytes,
-                                   IncomingMemory* mappings = nullptr);
+                                   IncomingMemory* mappings = nullptr,
+                                   ByteArrayReading reading = ByteArrayReading::CopiedOut);
 
 // The reply to `call` carrying `result`, in a file lent by `lender`; WireError
 // for a result that cannot cross.
 QDBusMessage replyTo(const QDBusMessage& call, const Variant& result,
                      OutgoingMemory* lender = nullptr);
-// The result an Invoke reply carries, read through the peer's `mappings`;
-// WireError for a malformed reply.
-Variant resultOf(const QDBusMessage& reply, IncomingMemory* mappings = nullptr);
+// The result an Invoke reply carries, read through the peer's `mappings` as
+// `reading` says; WireError for a malformed reply.
+Variant resultOf(const QDBusMessage& reply, IncomingMemory* mappings = nullptr,
+                 ByteArrayReading reading = ByteArrayReading::CopiedOut);
 
 // Who `target` is, in words: "the host" for the host object, else "the
 // owner of <path>".

@@ -193,7 +193,8 @@ template <typename T> const T& contentAs(const WireValue& value, WireTag tag) {
     return *static_cast<const T*>(value.content.constData());
 }
 
-ByteArray byteArrayFrom(const WireByteArray& wire, std::size_t maxBytes, IncomingMemory* mappings) {
+ByteArray byteArrayFrom(const WireByteArray& wire, std::size_t maxBytes, IncomingMemory* mappings,
+                        ByteArrayReading reading) {
     if (wire.bounds.size() > kMaxDimensions)
         refuse(QStringLiteral("A byte array has at most %1 dimensions; this one has more")
                    .arg(kMaxDimensions));
@@ -218,6 +219,9 @@ ByteArray byteArrayFrom(const WireByteArray& wire, std::size_t maxBytes, Incomin
                        .arg(bounds)
                        .arg(size)
                        .arg(maxBytes));
+        if (mappings && reading == ByteArrayReading::Borrowed)
+            if (std::shared_ptr<const uint8_t> lent = mappings->borrow(fd, size))
+                return ByteArray::borrowing(std::move(dimensions), std::move(lent));
         // The file is checked before the array is allocated.
         checkMemoryFile(fd, size);
         return ByteArray::filledBy(std::move(dimensions), [&](uint8_t* bytes, std::size_t count) {
@@ -283,7 +287,8 @@ WireValues readValues(const QDBusArgument& list, qsizetype limit) {
     return values;
 }
 
-Variant fromWire(const WireValue& value, std::size_t maxByteArrayBytes, IncomingMemory* mappings) {
+Variant fromWire(const WireValue& value, std::size_t maxByteArrayBytes, IncomingMemory* mappings,
+                 ByteArrayReading reading) {
     if (value.tag > static_cast<uint8_t>(WireTag::Object))
         refuse(QStringLiteral("Unknown type tag %1").arg(value.tag));
     const auto tag = static_cast<WireTag>(value.tag);
@@ -302,7 +307,8 @@ Variant fromWire(const WireValue& value, std::size_t maxByteArrayBytes, Incoming
     case WireTag::Boolean:
         return contentAs<bool>(value, tag);
     case WireTag::ByteArray:
-        return byteArrayFrom(contentAs<WireByteArray>(value, tag), maxByteArrayBytes, mappings);
+        return byteArrayFrom(contentAs<WireByteArray>(value, tag), maxByteArrayBytes, mappings,
+                             reading);
     case WireTag::Object: {
         const WireObjectRef& reference = contentAs<WireObjectRef>(value, tag);
         return ObjectRef{reference.service, reference.path.path(), nullptr};

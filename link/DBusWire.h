@@ -100,10 +100,16 @@
 // maps or reads it, so a mapping of it can never fault (IncomingMemory keeps
 // one mapping per file, keyed by device and inode, and drops them with the
 // peer). It copies the bytes out of the mapping into its own array before
-// anything reads them. A sender that writes into the file during the copy can
-// change only the values it sent, never the receiver's memory safety nor
-// anything read later: channel bytes have no structure to validate, and
-// nothing is read from the mapping twice. Files sealed against writing too
+// anything reads them, or, where it reads them once anyway, leaves them in
+// the mapping as a borrowed array (ByteArrayReading::Borrowed) that is read
+// once, by a plain copy into the receiver's own storage, and dropped: the
+// host's arguments, which a call's handler gets as constants and which go
+// before the answer, and the planes a retrieval copies into its cells. A
+// borrowed array keeps the file's mark, and the mapping, until it is gone,
+// so the sender writes the next transfer into another file. A sender that
+// writes into the file during the copy can change only the values it sent,
+// never the receiver's memory safety nor anything read later: channel bytes
+// have no structure to validate, and nothing is read from the mapping twice. Files sealed against writing too
 // are one-off files, read without keeping a mapping. A mapping kept does not
 // hold the file: the receiver has released the mark of the description it
 // was made from.
@@ -196,13 +202,21 @@ void registerWireTypes();
 // character, an object reference without a bus name or with an invalid path,
 // shared memory that cannot be created.
 WireValue toWire(const Variant& value, OutgoingMemory* lender = nullptr);
+// How a received byte array is read: copied out of its file into the
+// receiver's own array, or, where the peer's mappings keep the file mapped,
+// left there as an array that borrows it (ByteArray::borrowing), for a
+// receiver that copies the bytes once into storage of its own and drops the
+// array soon: until then the sender's file is held.
+enum class ByteArrayReading { CopiedOut, Borrowed };
+
 // A byte array is read through the peer's `mappings`, or as a one-off file
-// without them. WireError names what is wrong: an unknown tag, content of the
-// wrong type, bounds out of range, shared memory too small or not sealed, or a
-// byte array of more than `maxByteArrayBytes` bytes, which is refused before
-// any of its memory is read.
+// without them (always copied out then). WireError names what is wrong: an
+// unknown tag, content of the wrong type, bounds out of range, shared memory
+// too small or not sealed, or a byte array of more than `maxByteArrayBytes`
+// bytes, which is refused before any of its memory is read.
 Variant fromWire(const WireValue& value, std::size_t maxByteArrayBytes = SIZE_MAX,
-                 IncomingMemory* mappings = nullptr);
+                 IncomingMemory* mappings = nullptr,
+                 ByteArrayReading reading = ByteArrayReading::CopiedOut);
 
 // Reads a received list of values, stopping after `limit` + 1 of them: the
 // caller refuses a list longer than `limit` without it being read whole.

@@ -121,8 +121,11 @@ QDBusMessage InvokeAdaptor::answerTo(const QString& caller, const QDBusMessage& 
         const CallAdmission admission =
             object_.admit(caller, call.method, static_cast<std::size_t>(call.values.size()));
         try {
+            // Byte arrays are left in the caller's files: the object gets
+            // them as constants, so it can only read them or copy them into
+            // storage of its own, and they go before the answer does.
             args = readArguments(call, std::min(admission.maxByteArrayBytes, maxByteArrayBytes_),
-                                 &peers_[caller].incoming);
+                                 &peers_[caller].incoming, ByteArrayReading::Borrowed);
         } catch (const WireError& error) {
             return message.createErrorReply(QDBusError::InvalidArgs,
                                             QString::fromUtf8(error.what()));

@@ -164,7 +164,40 @@ void IncomingMemory::read(int fd, uint8_t* destination, std::size_t size) {
     // The sender may write into the mapping while this copies: that changes
     // only the values copied, which carry no structure, and the mapping
     // cannot shrink under the copy.
-    std::memcpy(destination, mapped->mapping.bytes(), size);
+    std::memcpy(destination, mapped->mapping->bytes(), size);
+}
+
+std::shared_ptr<const uint8_t> IncomingMemory::borrow(int fd, std::size_t size) {
+    // Lent bytes keep the sender's file held: a descriptor of their own of
+    // the same open file description, which carries the mark, and the
+    // mapping.
+    struct Loan {
+        UniqueFd description;
+        std::shared_ptr<const MemoryMapping> mapping;
+        ~Loan() { markTaken(description.get()); }
+    };
+    // A refused file is done with; one left to read() is marked taken there.
+    const Mapped* mapped = nullptr;
+    try {
+        const MemoryFileFacts facts = checkMemoryFile(fd, size);
+        if (size == 0 || facts.writeSealed)
+            return nullptr;
+        mapped = mappingOf(fd, facts, size);
+    } catch (...) {
+        markTaken(fd);
+        throw;
+    }
+    if (!mapped)
+        return nullptr;
+    // Out of descriptors, the bytes are copied out instead.
+    UniqueFd description(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
+    if (!description.valid())
+        return nullptr;
+    auto loan = std::make_shared<Loan>();
+    loan->description = std::move(description);
+    loan->mapping = mapped->mapping;
+    const uint8_t* const bytes = loan->mapping->bytes();
+    return std::shared_ptr<const uint8_t>(std::move(loan), bytes);
 }
 
 const IncomingMemory::Mapped* IncomingMemory::mappingOf(int fd, const MemoryFileFacts& facts,
@@ -176,19 +209,20 @@ const IncomingMemory::Mapped* IncomingMemory::mappingOf(int fd, const MemoryFile
     const auto known = std::find_if(mappings_.begin(), mappings_.end(), [&](const Mapped& m) {
         return m.device == facts.device && m.inode == facts.inode;
     });
-    if (known != mappings_.end() && known->mapping.length() >= size) {
+    if (known != mappings_.end() && known->mapping->length() >= size) {
         known->lastUse = ++uses_;
         return &*known;
     }
     if (known != mappings_.end()) {
-        bytesMapped_ -= known->mapping.length();
+        bytesMapped_ -= known->mapping->length();
         mappings_.erase(known);
     }
     if (!makeRoom(
             mappings_, bytesMapped_, size, boundBytes_, [](const Mapped&) { return true; },
-            [](const Mapped& m) { return m.mapping.length(); }))
+            [](const Mapped& m) { return m.mapping->length(); }))
         return nullptr;
-    mappings_.push_back(Mapped{facts.device, facts.inode, MemoryMapping(fd, size, false), ++uses_});
+    mappings_.push_back(Mapped{facts.device, facts.inode,
+                               std::make_shared<const MemoryMapping>(fd, size, false), ++uses_});
     bytesMapped_ += size;
     return &mappings_.back();
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <list>
+#include <memory>
 #include <vector>
 
 namespace host {
@@ -105,6 +106,16 @@ public:
     // way the file is marked taken (markTaken): the sender may write it
     // again, and a mapping kept of it does not count as holding it.
     void read(int fd, uint8_t* destination, std::size_t size);
+    // The first `size` bytes of a received memory file, checked as read()
+    // checks it, left in the kept mapping of the file instead of copied out:
+    // for a receiver that reads them once, straight into storage of its own.
+    // The file stays marked, held from the sender, until the pointer and
+    // every copy of it are gone, and so does the mapping, whether or not the
+    // bound still keeps it. Null when the file is not to be kept mapped
+    // (sealed against writing, or no mapping of `size` bytes fits the bound)
+    // or `size` is 0: the caller reads it with read(), which marks it taken.
+    // SharedMemoryError as read(), the file then marked taken.
+    std::shared_ptr<const uint8_t> borrow(int fd, std::size_t size);
 
     std::size_t bytesMapped() const { return bytesMapped_; }
     std::size_t mappingsKept() const { return mappings_.size(); }
@@ -113,7 +124,8 @@ private:
     struct Mapped {
         uint64_t device = 0;
         uint64_t inode = 0;
-        MemoryMapping mapping;
+        // Shared with the loans of borrow().
+        std::shared_ptr<const MemoryMapping> mapping;
         uint64_t lastUse = 0;
     };
 

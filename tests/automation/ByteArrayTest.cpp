@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <limits>
+#include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -165,3 +167,63 @@ TEST(ByteArrayCopies, APlainCopyOrAnAssignmentOverASharedArrayLeavesTheSharerAlo
 }
 
 } // namespace
+
+namespace {
+
+// Lent bytes, and whether whatever lent them has been let go.
+struct Lender {
+    std::vector<uint8_t> bytes;
+    bool released = false;
+    std::shared_ptr<const uint8_t> lend() {
+        return std::shared_ptr<const uint8_t>(bytes.data(), [this](const uint8_t*) {
+            released = true;
+        });
+    }
+};
+
+} // namespace
+
+TEST(ByteArrayBorrowing, ReadsTheLentBytesAndNeverWritesOrSharesThem) {
+    Lender lender{{1, 2, 3, 4, 5, 6}};
+    ByteArray borrowed = ByteArray::borrowing({{0, 3}, {0, 2}}, lender.lend());
+    const ByteArray& reading = borrowed;
+    EXPECT_TRUE(reading.borrows());
+    EXPECT_TRUE(reading.sharesStorage());
+    EXPECT_EQ(reading.data(), lender.bytes.data());
+    EXPECT_EQ(reading.at(2, 1), 6);
+
+    // Copies of every kind are the reader's own, and keep nothing lent.
+    ByteArray copy = reading;
+    ByteArray shared = reading.sharedCopy();
+    EXPECT_FALSE(copy.borrows());
+    EXPECT_FALSE(shared.borrows());
+    copy.at(0, 0) = 90;
+    shared.at(1, 0) = 91;
+    EXPECT_EQ(shared.at(0, 0), 1);
+    EXPECT_EQ(shared.at(2, 1), 6);
+    EXPECT_EQ(lender.bytes, (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
+    EXPECT_FALSE(lender.released);
+
+    // A write takes storage of its own first, and lets the loan go.
+    borrowed.at(1, 1) = 92;
+    EXPECT_FALSE(reading.borrows());
+    EXPECT_TRUE(lender.released);
+    EXPECT_EQ(lender.bytes, (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(reading.at(0, 0), 1);
+    EXPECT_EQ(reading.at(1, 1), 92);
+    EXPECT_EQ(reading.at(2, 1), 6);
+}
+
+TEST(ByteArrayBorrowing, HoldsTheLoanUntilTheLastMoveOfTheArrayIsGone) {
+    Lender lender{{7, 8}};
+    {
+        ByteArray borrowed = ByteArray::borrowing({{0, 2}}, lender.lend());
+        ByteArray moved = std::move(borrowed);
+        EXPECT_TRUE(moved.borrows());
+        EXPECT_FALSE(lender.released);
+    }
+    EXPECT_TRUE(lender.released);
+    // Bounds the constructor refuses are refused here too.
+    Lender other{{1}};
+    EXPECT_THROW(ByteArray::borrowing({{0, -1}}, other.lend()), ByteArrayError);
+}

@@ -125,6 +125,44 @@ TEST_F(HostLinkOverBus, WholePlaneCrossesBothWays) {
     EXPECT_LE(openDescriptors(), before + 2);
 }
 
+TEST_F(HostLinkOverBus, BorrowedPlanesHoldTheSendersFileOnlyWhileTheyAreRead) {
+    // The served side gets argument planes borrowed, for the call only: what
+    // it keeps is a copy, and the caller's file is free again for the next
+    // call's different plane.
+    std::vector<ByteArray> kept;
+    bool argumentBorrowed = false;
+    served.setHandler("Keep", [&](const std::vector<Variant>& args) -> Variant {
+        const auto& plane = std::get<ByteArray>(args.at(0));
+        argumentBorrowed = plane.borrows();
+        kept.push_back(plane);
+        return host::Empty{};
+    });
+    const ByteArray first = patterned({{0, 640}, {0, 480}});
+    ByteArray second = first;
+    for (std::size_t i = 0; i < second.size(); ++i)
+        second.data()[i] ^= 0x5A;
+    client->Invoke("Keep", {first});
+    client->Invoke("Keep", {second});
+    server.run([&] {
+        EXPECT_TRUE(argumentBorrowed);
+        ASSERT_EQ(kept.size(), 2u);
+        EXPECT_FALSE(kept[0].borrows());
+        EXPECT_TRUE(kept[0] == first);
+        EXPECT_TRUE(kept[1] == second);
+    });
+
+    // A result borrowed by the caller keeps its bytes while the server sends
+    // another plane: that one goes in another file.
+    server.run([&] { served.setResult("tal_GetRBuffer", first); });
+    const Variant held = client->InvokeBorrowing("tal_GetRBuffer");
+    ASSERT_TRUE(std::holds_alternative<ByteArray>(held));
+    EXPECT_TRUE(std::get<ByteArray>(held).borrows());
+    server.run([&] { served.setResult("tal_GetRBuffer", second); });
+    const Variant next = client->InvokeBorrowing("tal_GetRBuffer");
+    EXPECT_TRUE(std::get<ByteArray>(next) == second);
+    EXPECT_TRUE(std::get<ByteArray>(held) == first);
+}
+
 TEST_F(HostLinkOverBus, MethodNameArrivesAsSpelled) {
     client->Invoke("tAl_gEtRbUfFeR");
     client->Invoke("Tal_GetBbuffer");

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -255,3 +256,49 @@ TEST(ReceivedMemory, ASenderWritingDuringTheCopyChangesOnlyTheValues) {
 }
 
 } // namespace
+
+TEST(ReceivedMemory, ABorrowedFileStaysHeldAndMappedUntilItsBytesAreDropped) {
+    OutgoingMemory outgoing;
+    IncomingMemory incoming(kPage);
+    const std::vector<uint8_t> page = pattern(kPage, 4);
+    UniqueFd lent = outgoing.lend(page.data(), page.size());
+    std::shared_ptr<const uint8_t> bytes = incoming.borrow(lent.get(), page.size());
+    ASSERT_TRUE(bytes);
+    // Neither the message's descriptor closing nor the bound dropping the
+    // mapping for another file's lets the file go while its bytes are read.
+    lent = UniqueFd();
+    const std::vector<uint8_t> other = pattern(kPage, 5);
+    const UniqueFd otherFile = outgoing.lend(other.data(), other.size());
+    EXPECT_EQ(readBack(incoming, otherFile, other.size()), other);
+    EXPECT_EQ(outgoing.untakenFiles(), 1u);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.get(), bytes.get() + kPage), page);
+
+    std::shared_ptr<const uint8_t> copy = bytes;
+    bytes.reset();
+    EXPECT_EQ(outgoing.untakenFiles(), 1u);
+    copy.reset();
+    EXPECT_EQ(outgoing.untakenFiles(), 0u);
+}
+
+TEST(ReceivedMemory, BorrowLeavesFilesNotKeptMappedToReadAndMarksRefusedOnesTaken) {
+    IncomingMemory incoming;
+    const std::vector<uint8_t> page = pattern(kPage, 8);
+    // A one-off file is not borrowed, and read() still reads it.
+    const UniqueFd oneOff = host::createSealedMemory(page.data(), page.size());
+    EXPECT_FALSE(incoming.borrow(oneOff.get(), page.size()));
+    EXPECT_EQ(readBack(incoming, oneOff, page.size()), page);
+
+    // Too large for the bound: left marked for read(), which takes it.
+    OutgoingMemory outgoing;
+    IncomingMemory small(kPage / 2);
+    const UniqueFd large = outgoing.lend(page.data(), page.size());
+    EXPECT_FALSE(small.borrow(large.get(), page.size()));
+    EXPECT_EQ(outgoing.untakenFiles(), 1u);
+    EXPECT_EQ(readBack(small, large, page.size()), page);
+    EXPECT_EQ(outgoing.untakenFiles(), 0u);
+
+    // Refused, it is done with.
+    const UniqueFd lent = outgoing.lend(page.data(), page.size());
+    EXPECT_THROW(incoming.borrow(lent.get(), kPage + 1), SharedMemoryError);
+    EXPECT_EQ(outgoing.untakenFiles(), 0u);
+}
