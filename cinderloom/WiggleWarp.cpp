@@ -3,7 +3,6 @@
 #include "automation/PlaneShape.h"
 
 #include <QString>
-#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstring>
@@ -37,8 +36,8 @@ inline Doubles unitsOnlyClamped(Doubles position, Doubles last) {
     const DoubleMasks positive = position > Doubles{};
     const DoubleMasks atLeastZero = std::bit_cast<DoubleMasks>(position) & positive;
     const DoubleMasks beyond = std::bit_cast<Doubles>(atLeastZero) > last;
-    const Doubles clamped =
-        std::bit_cast<Doubles>((atLeastZero & ~beyond) | (std::bit_cast<DoubleMasks>(last) & beyond));
+    const Doubles clamped = std::bit_cast<Doubles>((atLeastZero & ~beyond) |
+                                                   (std::bit_cast<DoubleMasks>(last) & beyond));
     return clamped + kUnitsOnly;
 }
 
@@ -82,9 +81,8 @@ void checkArguments(int32_t size, const SourcePlanes& source, const DestinationP
     }
 }
 
-// The noise of every pixel of one row, at noise depths z1 and z2: two noise
-// calls per pixel, horizontal first, in column order. Callers give buffers
-// of `columnU.size()`.
+// What every row of one warp shares: the noise coordinate of every column,
+// the two noise depths, the displacement and the last column and row.
 struct RowSampling {
     const std::vector<float>& columnU;
     float z1;
@@ -94,6 +92,9 @@ struct RowSampling {
     int32_t lastRow;
 };
 
+// The noise of every pixel of one row, at noise depths z1 and z2: two noise
+// calls per pixel, horizontal first, in column order. Callers give buffers
+// of `columnU.size()`.
 void noiseOfRow(const RowSampling& sampling, NoiseFunction noise, float v, float* horizontal,
                 float* vertical) {
     const std::size_t width = sampling.columnU.size();
@@ -110,9 +111,8 @@ void noiseOfRow(const RowSampling& sampling, NoiseFunction noise, float v, float
 // from the row's noise: the column and row rounded and clamped, then
 // row * stride + column, exact in doubles for any plane that fits in memory.
 // Callers give buffers of `columnU.size()` and y inside the frame.
-void sourceOffsetsOfRow(const RowSampling& sampling, const float* horizontal,
-                        const float* vertical, int32_t y, std::size_t stride,
-                        std::size_t* sourceOffset) {
+void sourceOffsetsOfRow(const RowSampling& sampling, const float* horizontal, const float* vertical,
+                        int32_t y, std::size_t stride, std::size_t* sourceOffset) {
     const std::size_t width = sampling.columnU.size();
     const Doubles displacement = {sampling.displacement, sampling.displacement};
     const Doubles lastColumn = {static_cast<double>(sampling.lastColumn),
@@ -140,7 +140,8 @@ void sourceOffsetsOfRow(const RowSampling& sampling, const float* horizontal,
         std::memcpy(sourceOffset + x, &offsets, sizeof offsets);
     }
     if (x < width)
-        sourceOffset[x] = offsetsAt(x, FloatPair{horizontal[x], 0.0f}, FloatPair{vertical[x], 0.0f})[0];
+        sourceOffset[x] =
+            offsetsAt(x, FloatPair{horizontal[x], 0.0f}, FloatPair{vertical[x], 0.0f})[0];
 }
 
 // destination[x] = source[sourceOffset[x]] for the `width` pixels of one
@@ -187,16 +188,14 @@ void wiggleWarp(int32_t amount, int32_t size, const host::ByteArray& sourceRed,
         destinationRow[channel] = destination[channel]->data();
         destinationStride[channel] = static_cast<std::size_t>(destination[channel]->count(0));
     }
-    const RowSampling sampling{columnU, z1, z2, static_cast<double>(amount), width - 1,
-                               height - 1};
+    const RowSampling sampling{columnU, z1, z2, static_cast<double>(amount), width - 1, height - 1};
 
     // Each row's noise first, then its source offsets, then the copies: the
     // copy loops stay free of the noise calls, which would otherwise spill
     // the plane pointers and strides around every call. The planes of a
     // frame share one stride as a rule; then one offset serves all three.
     const auto columns = static_cast<std::size_t>(width);
-    const bool oneStride =
-        sourceStride[1] == sourceStride[0] && sourceStride[2] == sourceStride[0];
+    const bool oneStride = sourceStride[1] == sourceStride[0] && sourceStride[2] == sourceStride[0];
     std::vector<float> horizontal(columns);
     std::vector<float> vertical(columns);
     std::vector<std::size_t> sourceOffset(columns);

@@ -120,9 +120,8 @@ VXFILTER_API float noise3(const float* point) {
     // Three separate loads: callers store the coordinates one by one, and a
     // wider load across those stores would wait for them to reach memory.
     const Floats given = kLatticePerUnit * Floats{point[0], point[1], point[2], 0.0f};
-    const SignedWords convertible =
-        std::bit_cast<Floats>(std::bit_cast<SignedWords>(given) & kMagnitudeBits) <
-        kConvertibleLimit;
+    const SignedWords convertible = std::bit_cast<Floats>(std::bit_cast<SignedWords>(given) &
+                                                          kMagnitudeBits) < kConvertibleLimit;
     const Floats p = std::bit_cast<Floats>(std::bit_cast<SignedWords>(given) & convertible);
 
     // Lattice cell (floor) and the position inside it: where truncation went
