@@ -137,6 +137,28 @@ TEST_F(WiggleWarpTest, ExactHalvesRoundToTheEvenNeighbour) {
     expectEveryPixelFrom(destination, 6, 5, 2, 4);
 }
 
+TEST_F(WiggleWarpTest, PlanesOfDifferentWidthsAndAnOddFrameWidthTakeTheSameSamples) {
+    // The green source plane is wider than the others, so its rows lie
+    // further apart; the frame's width is odd, so its last pixel is one on
+    // its own. Every pixel still lands on (2, 3) of each plane.
+    FramePlanes source = numberedFrame(5, 4);
+    host::ByteArray wideGreen = host::ByteArray::plane(9, 5);
+    for (int y = 0; y <= 4; ++y)
+        for (int x = 0; x <= 5; ++x)
+            wideGreen.at(x, y) = source[1].at(x, y);
+    source[1] = wideGreen;
+    FramePlanes destination = filledFrame(5, 4, 7);
+    scripted.horizontal = 2.0f;
+    scripted.vertical = 3.0f;
+    scripted.relativeToPixel = true;
+    warp(1, 1, source, destination, 5, 4);
+    for (int c = 0; c < 3; ++c)
+        for (int y = 0; y <= 4; ++y)
+            for (int x = 0; x <= 5; ++x)
+                EXPECT_EQ(destination[c].at(x, y), x == 5 || y == 4 ? 7 : 100 * c + 32)
+                    << "channel " << c << " at " << x << ", " << y;
+}
+
 TEST_F(WiggleWarpTest, SamplesTheNoiseAtTheScaledPixelWithTwoDepthsDrawnPerCall) {
     platform::RandomGenerator expectedDepths;
     const float z1 = expectedDepths.next();

@@ -41,10 +41,10 @@ TEST(Noise3, SamePointSameValueOnEveryCallAndEveryRun) {
     }
     // Fixed constants, no seeding: these values, taken from this noise once,
     // come back in every run and every build.
-    EXPECT_NEAR(noiseAt(0.0f, 0.0f, 0.0f), 0.0f, 1e-6f);
-    EXPECT_NEAR(noiseAt(0.3f, 0.6f, 0.2f), 0.45617002f, 1e-6f);
-    EXPECT_NEAR(noiseAt(-7.25f, 3.5f, 0.77f), 0.21320002f, 1e-6f);
-    EXPECT_NEAR(noiseAt(9.6f, 5.4f, 0.13f), -0.45726535f, 1e-6f);
+    EXPECT_NEAR(noiseAt(0.0f, 0.0f, 0.0f), 0.55507809f, 1e-6f);
+    EXPECT_NEAR(noiseAt(0.3f, 0.6f, 0.2f), -0.13065255f, 1e-6f);
+    EXPECT_NEAR(noiseAt(-7.25f, 3.5f, 0.77f), 0.27893251f, 1e-6f);
+    EXPECT_NEAR(noiseAt(9.6f, 5.4f, 0.13f), -0.10671226f, 1e-6f);
 }
 
 TEST(Noise3, DoesNotChangeThePoint) {
@@ -67,8 +67,9 @@ TEST(Noise3, NearbyPointsGiveNearbyValues) {
         ASSERT_NEAR(noiseAt(p[0], p[1], p[2] + step), n, 0.01f);
     }
     // Across cell faces too (on every axis, at whole and half units, on both
-    // sides of 0), where the corners change.
-    for (const float face : {3.0f, 1.5f, 0.0f, -2.5f})
+    // sides of 0 and where the corner coordinates wrap), where the corners
+    // change.
+    for (const float face : {3.0f, 1.5f, 0.0f, -2.5f, 128.0f, -128.0f})
         for (int axis = 0; axis < 3; ++axis) {
             float below[3] = {0.4f, 0.6f, 0.2f};
             float at[3] = {0.4f, 0.6f, 0.2f};
