@@ -184,20 +184,9 @@ void RgbaFrame::replacePlane(Channel channel, const host::ByteArray& source) {
     uint8_t* const target = plane.dataToOverwrite();
     if (fresh)
         platform::populateFreshMemory(target, plane.size());
-    const std::size_t targetStride = stride();
-    const std::size_t sourceStride = static_cast<std::size_t>(source.count(0));
-    const std::size_t rowBytes = static_cast<std::size_t>(width_);
-    const std::size_t rows = static_cast<std::size_t>(height_);
-    if (sourceStride == targetStride) {
-        // The usual case, a plane of the host's own layout: rows 0..H-1 are
-        // one block. Its extra column is rewritten by the margin refresh.
-        std::memcpy(target, source.data(), targetStride * rows);
-    } else {
-        uint8_t* to = target;
-        const uint8_t* from = source.data();
-        for (std::size_t y = 0; y < rows; ++y, to += targetStride, from += sourceStride)
-            std::memcpy(to, from, rowBytes);
-    }
+    // The extra column is rewritten by the margin refresh.
+    host::copyPlaneRows(target, stride(), source.data(), static_cast<std::size_t>(source.count(0)),
+                        static_cast<std::size_t>(width_), static_cast<std::size_t>(height_));
     refreshMarginsOf(target);
 }
 
