@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -41,6 +42,25 @@ public:
     using HostCallError::HostCallError;
 };
 
+// How a caller uses a byte array in the result of its call.
+enum class ResultUse {
+    // Kept, or read more than once: the array holds bytes of its own.
+    Kept,
+    // Copied once, at once, into storage of the caller's own and dropped: an
+    // object in another process may then leave it in the memory it came in
+    // (ByteArray::borrowing) instead of copying it out first.
+    CopiedOnce,
+};
+
+// A call sent ahead of reading its answer (AutomationObject::Send).
+class SentCall {
+public:
+    virtual ~SentCall() = default;
+    // The call's result, waited for as Invoke waits; throws what Invoke
+    // would have thrown for it. Once only.
+    virtual Variant answer() = 0;
+};
+
 // An object whose methods are called by name at run time with variant
 // arguments: the host's automation object, and the windows a program hands
 // to the host. Implementations match names without regard to case and throw
@@ -58,6 +78,14 @@ public:
     virtual Variant InvokeBorrowing(const QString& method, const std::vector<Variant>& args = {}) {
         return Invoke(method, args);
     }
+    // Sends the call and returns before it is answered, so that the caller
+    // works while the object does; the object serves its calls in the order
+    // they were sent, whichever answer is read first. An object in this
+    // process serves it at once. Throws HostCallError for a call that cannot
+    // be sent; every other failure comes from answer(). A SentCall must not
+    // outlive its object.
+    virtual std::unique_ptr<SentCall> Send(const QString& method, const std::vector<Variant>& args,
+                                           ResultUse use = ResultUse::Kept);
     // A call that crossed the bus from `caller`, the sender's unique bus
     // name. An object that keeps state per caller overrides it; the rest serve
     // it as any other call.

@@ -66,20 +66,73 @@ Variant DBusAutomationObject::InvokeBorrowing(const QString& method,
 }
 
 Variant DBusAutomationObject::invokeReading(const QString& method, const std::vector<Variant>& args,
-                                   dbus::ByteArrayReading reading) {
+                                            dbus::ByteArrayReading reading) {
+    refuseWhileAbandoned(method);
+    const QDBusMessage call = callMessage(method, args);
+    return readOutcome(
+        dbus::callAndWait(callConnection(), call, method, dbus::peerName(target_), patience_),
+        method, reading);
+}
+
+class DBusAutomationObject::PendingAnswer final : public SentCall {
+public:
+    PendingAnswer(DBusAutomationObject& owner, QString method, dbus::ByteArrayReading reading,
+                  const QDBusMessage& call)
+        : owner_(owner), method_(std::move(method)), reading_(reading) {
+        sentAt_.start();
+        pending_ = dbus::sendCall(owner_.callConnection(), call);
+    }
+
+    Variant answer() override {
+        // A call sent before one that was given up waits behind it.
+        if (!pending_.isFinished())
+            owner_.refuseWhileAbandoned(method_);
+        return owner_.readOutcome(dbus::waitForAnswer(pending_, sentAt_, method_,
+                                                      dbus::peerName(owner_.target_),
+                                                      owner_.patience_),
+                                  method_, reading_);
+    }
+
+private:
+    DBusAutomationObject& owner_;
+    QString method_;
+    dbus::ByteArrayReading reading_;
+    QElapsedTimer sentAt_;
+    QDBusPendingCall pending_ = QDBusPendingCall::fromCompletedCall(QDBusMessage());
+};
+
+std::unique_ptr<SentCall>
+DBusAutomationObject::Send(const QString& method, const std::vector<Variant>& args, ResultUse use) {
+    refuseWhileAbandoned(method);
+    return std::make_unique<PendingAnswer>(*this, method,
+                                           use == ResultUse::CopiedOnce
+                                               ? dbus::ByteArrayReading::Borrowed
+                                               : dbus::ByteArrayReading::CopiedOut,
+                                           callMessage(method, args));
+}
+
+void DBusAutomationObject::refuseWhileAbandoned(const QString& method) const {
     if (!abandoned_.isFinished())
         throw HostCallError(
             method, QStringLiteral("%1 (%2 is still unanswered)")
                         .arg(dbus::unansweredReason(target_, abandonedAfterMs_), abandonedMethod_));
-    QDBusMessage call;
+}
+
+QDBusMessage DBusAutomationObject::callMessage(const QString& method,
+                                               const std::vector<Variant>& args) {
     try {
-        call = dbus::invokeCall(target_, method, args, &memory_.outgoing);
+        return dbus::invokeCall(target_, method, args, &memory_.outgoing);
     } catch (const dbus::WireError& error) {
         throw HostCallError(method, textOf(error));
     }
-    const dbus::WaitOutcome outcome =
-        dbus::callAndWait(direct_ ? direct_->connection() : connection_, call, method,
-                          dbus::peerName(target_), patience_);
+}
+
+const QDBusConnection& DBusAutomationObject::callConnection() const {
+    return direct_ ? direct_->connection() : connection_;
+}
+
+Variant DBusAutomationObject::readOutcome(const dbus::WaitOutcome& outcome, const QString& method,
+                                          dbus::ByteArrayReading reading) {
     if (outcome.givenUp) {
         abandoned_ = outcome.abandoned;
         abandonedMethod_ = method;
@@ -91,9 +144,9 @@ Variant DBusAutomationObject::invokeReading(const QString& method, const std::ve
         reply.errorName() == dbus::kUnknownOperationError)
         throw UnknownOperationError(method, reply.errorMessage());
     if (reply.type() == QDBusMessage::ErrorMessage)
-        throw HostCallError(method, dbus::failureReason(reply, target_, outcome.waitedMs,
-                                                        direct_ ? dbus::Route::Direct
-                                                                : dbus::Route::Bus));
+        throw HostCallError(method,
+                            dbus::failureReason(reply, target_, outcome.waitedMs,
+                                                direct_ ? dbus::Route::Direct : dbus::Route::Bus));
     if (reply.type() != QDBusMessage::ReplyMessage)
         throw HostCallError(method, QStringLiteral("no reply came back"));
     try {
@@ -109,7 +162,7 @@ std::unique_ptr<DBusAutomationObject> connectToHost(CallPatience patience) {
 }
 
 std::unique_ptr<DBusAutomationObject> connectToHost(const QDBusConnection& bus,
-                                                   CallPatience patience) {
+                                                    CallPatience patience) {
     if (!bus.isConnected())
         throw HostUnavailableError(QStringLiteral("No host can be reached: the session bus is not "
                                                   "connected (%1)")

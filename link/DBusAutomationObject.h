@@ -37,8 +37,7 @@ public:
 // invokeAsync.
 class DBusAutomationObject final : public AutomationObject {
 public:
-    DBusAutomationObject(QDBusConnection connection, ObjectRef target,
-                         CallPatience patience = {});
+    DBusAutomationObject(QDBusConnection connection, ObjectRef target, CallPatience patience = {});
     // Calls go over `direct` when it holds a connection, else over the bus.
     DBusAutomationObject(QDBusConnection connection, ObjectRef target, CallPatience patience,
                          dbus::DirectAttempt direct);
@@ -48,6 +47,13 @@ public:
     // when this side keeps that file mapped (ByteArray::borrowing).
     Variant InvokeBorrowing(const QString& method, const std::vector<Variant>& args = {}) override;
 
+    // Sent at once over the connection calls take; the answer is read, and
+    // waited for as Invoke waits, by answer(). While a call given up is
+    // unanswered, Send fails at once, and so does the answer() of a call
+    // sent earlier and not yet answered.
+    std::unique_ptr<SentCall> Send(const QString& method, const std::vector<Variant>& args,
+                                   ResultUse use = ResultUse::Kept) override;
+
     const ObjectRef& target() const { return target_; }
     // Whether calls go over a direct connection to the host; why not, when
     // one was tried and they go through the bus.
@@ -55,8 +61,17 @@ public:
     const QString& directFallbackReason() const { return directFallbackReason_; }
 
 private:
+    class PendingAnswer;
+
     Variant invokeReading(const QString& method, const std::vector<Variant>& args,
                           dbus::ByteArrayReading reading);
+    // The parts of a call: refused at once after a call given up; the
+    // message; the connection it goes on; its outcome read.
+    void refuseWhileAbandoned(const QString& method) const;
+    QDBusMessage callMessage(const QString& method, const std::vector<Variant>& args);
+    const QDBusConnection& callConnection() const;
+    Variant readOutcome(const dbus::WaitOutcome& outcome, const QString& method,
+                        dbus::ByteArrayReading reading);
 
     QDBusConnection connection_;
     std::unique_ptr<dbus::DirectConnection> direct_;
@@ -79,6 +94,6 @@ private:
 // (DBusWire.h), else through the bus.
 std::unique_ptr<DBusAutomationObject> connectToHost(CallPatience patience = {});
 std::unique_ptr<DBusAutomationObject> connectToHost(const QDBusConnection& bus,
-                                                   CallPatience patience = {});
+                                                    CallPatience patience = {});
 
 } // namespace host

@@ -190,20 +190,22 @@ bool waitingForAnswer() {
 
 namespace dbus {
 
-WaitOutcome callAndWait(const QDBusConnection& connection, const QDBusMessage& call,
-                        const QString& method, const QString& peer, const CallPatience& patience) {
+QDBusPendingCall sendCall(const QDBusConnection& connection, const QDBusMessage& call) {
     QDBusConnection bus(connection);
-    QElapsedTimer clock;
-    clock.start();
+    return bus.asyncCall(call, installedQuestion() ? kWaitForEver : kCallTimeoutMs);
+}
+
+WaitOutcome waitForAnswer(QDBusPendingCall pending, const QElapsedTimer& sentAt,
+                          const QString& method, const QString& peer,
+                          const CallPatience& patience) {
     QAbstractEventDispatcher* dispatcher =
         QCoreApplication::instance() ? QAbstractEventDispatcher::instance() : nullptr;
     if (!dispatcher) {
-        const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
-        return WaitOutcome{reply, false, clock.elapsed()};
+        pending.waitForFinished();
+        return WaitOutcome{pending.reply(), false, sentAt.elapsed()};
     }
     // A copy: the question may replace itself while it is asked.
     const UnansweredCallQuestion question = installedQuestion();
-    QDBusPendingCall pending = bus.asyncCall(call, question ? kWaitForEver : kCallTimeoutMs);
     const WaitScope scope;
     UnansweredCall unanswered(method, peer);
     QDBusPendingCallWatcher watcher(pending);
@@ -213,7 +215,7 @@ WaitOutcome callAndWait(const QDBusConnection& connection, const QDBusMessage& c
     AlarmTicket alarm;
     while (!pending.isFinished()) {
         if (question) {
-            const std::chrono::milliseconds waited = millisecondsOf(clock);
+            const std::chrono::milliseconds waited = millisecondsOf(sentAt);
             if (waited >= nextQuestion) {
                 alarm.cancel();
                 unanswered.setWaited(waited);
@@ -221,8 +223,8 @@ WaitOutcome callAndWait(const QDBusConnection& connection, const QDBusMessage& c
                 if (pending.isFinished())
                     break;
                 if (!waitOn)
-                    return WaitOutcome{QDBusMessage(), true, clock.elapsed(), pending};
-                nextQuestion = millisecondsOf(clock) + patience.nextQuestion;
+                    return WaitOutcome{QDBusMessage(), true, sentAt.elapsed(), pending};
+                nextQuestion = millisecondsOf(sentAt) + patience.nextQuestion;
                 continue;
             }
             if (!alarm.armed())
@@ -230,7 +232,19 @@ WaitOutcome callAndWait(const QDBusConnection& connection, const QDBusMessage& c
         }
         dispatcher->processEvents(kWaitFlags);
     }
-    return WaitOutcome{pending.reply(), false, clock.elapsed()};
+    return WaitOutcome{pending.reply(), false, sentAt.elapsed()};
+}
+
+WaitOutcome callAndWait(const QDBusConnection& connection, const QDBusMessage& call,
+                        const QString& method, const QString& peer, const CallPatience& patience) {
+    QElapsedTimer clock;
+    clock.start();
+    if (!QCoreApplication::instance() || !QAbstractEventDispatcher::instance()) {
+        QDBusConnection bus(connection);
+        const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
+        return WaitOutcome{reply, false, clock.elapsed()};
+    }
+    return waitForAnswer(sendCall(connection, call), clock, method, peer, patience);
 }
 
 void afterWaits(QObject* context, std::function<void()> task) {

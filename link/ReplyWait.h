@@ -5,6 +5,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <chrono>
@@ -96,6 +97,13 @@ struct WaitOutcome {
 // question.
 WaitOutcome callAndWait(const QDBusConnection& connection, const QDBusMessage& call,
                         const QString& method, const QString& peer, const CallPatience& patience);
+
+// The two halves of callAndWait, for a caller that sends calls ahead of
+// reading their answers: sendCall sends `call` at once; waitForAnswer waits
+// for `pending` as callAndWait does, counting the time since `sentAt`.
+QDBusPendingCall sendCall(const QDBusConnection& connection, const QDBusMessage& call);
+WaitOutcome waitForAnswer(QDBusPendingCall pending, const QElapsedTimer& sentAt,
+                          const QString& method, const QString& peer, const CallPatience& patience);
 
 // Runs `task` on this thread once no wait is in progress on it: queued at
 // once when none is, else queued when the outermost wait ends. Dropped if

@@ -32,6 +32,23 @@ TEST(FakeHostRecord, ArgumentsAreCopiedAtCallTime) {
     EXPECT_EQ(recorded.at(1, 1), 10);
 }
 
+TEST(SentCallsInProcess, AreServedWhenSentAndFailOnlyWhenAnswered) {
+    FakeHost fake;
+    fake.setResult("tal_BufferWidth", int32_t{640});
+    fake.failNthCall("tal_GetRBuffer", 1, "no image");
+    const auto width = fake.Send("tal_BufferWidth", {});
+    const auto plane = fake.Send("tal_GetRBuffer", {}, host::ResultUse::CopiedOnce);
+    EXPECT_EQ(fake.callNames(), QStringList({"tal_BufferWidth", "tal_GetRBuffer"}));
+    try {
+        plane->answer();
+        FAIL() << "the failed call answered";
+    } catch (const HostCallError& error) {
+        EXPECT_EQ(error.method(), "tal_GetRBuffer");
+        EXPECT_EQ(error.reason(), "no image");
+    }
+    EXPECT_EQ(width->answer(), Variant(int32_t{640}));
+}
+
 TEST(FakeHostScript, UnscriptedMethodsAnswerEmpty) {
     FakeHost fake;
     EXPECT_EQ(fake.Invoke("tal_Refresh"), Variant(host::Empty{}));

@@ -163,6 +163,48 @@ TEST_F(HostLinkOverBus, BorrowedPlanesHoldTheSendersFileOnlyWhileTheyAreRead) {
     EXPECT_TRUE(std::get<ByteArray>(held) == first);
 }
 
+TEST_F(HostLinkOverBus, SentCallsAreServedInTheOrderSentAndAnsweredInAnyOrder) {
+    // Each plane differs from the one before, so an answer read from the
+    // wrong file, or a file written again while its plane is borrowed, shows.
+    const ByteArray base = patterned({{0, 640}, {0, 480}});
+    int servedCount = 0;
+    const auto planeNumber = [&](int number) {
+        ByteArray plane = base;
+        for (std::size_t i = 0; i < plane.size(); ++i)
+            plane.data()[i] ^= static_cast<uint8_t>(number);
+        return plane;
+    };
+    served.setHandler("NextPlane", [&](const std::vector<Variant>&) -> Variant {
+        return planeNumber(++servedCount);
+    });
+    std::vector<std::unique_ptr<host::SentCall>> sent;
+    for (int call = 0; call < 3; ++call)
+        sent.push_back(client->Send("NextPlane", {}, host::ResultUse::CopiedOnce));
+    sent.push_back(client->Send("Echo", {int32_t{4}}));
+
+    EXPECT_EQ(sent[3]->answer(), Variant(int32_t{4}));
+    const Variant third = sent[2]->answer();
+    const Variant first = sent[0]->answer();
+    const Variant second = sent[1]->answer();
+    EXPECT_TRUE(std::get<ByteArray>(first).borrows());
+    EXPECT_TRUE(std::get<ByteArray>(first) == planeNumber(1));
+    EXPECT_TRUE(std::get<ByteArray>(second) == planeNumber(2));
+    EXPECT_TRUE(std::get<ByteArray>(third) == planeNumber(3));
+
+    // A failure comes from the answer, named, and spares the calls beside it.
+    server.run([&] { served.failNthCall("Refuse", 1, "not now"); });
+    const auto refused = client->Send("Refuse", {});
+    const auto echoed = client->Send("Echo", {int32_t{5}});
+    try {
+        refused->answer();
+        FAIL() << "the refused call answered";
+    } catch (const HostCallError& error) {
+        EXPECT_EQ(error.method(), "Refuse");
+        EXPECT_TRUE(error.reason().contains("not now")) << error.what();
+    }
+    EXPECT_EQ(echoed->answer(), Variant(int32_t{5}));
+}
+
 TEST_F(HostLinkOverBus, MethodNameArrivesAsSpelled) {
     client->Invoke("tAl_gEtRbUfFeR");
     client->Invoke("Tal_GetBbuffer");
@@ -174,8 +216,7 @@ TEST_F(HostLinkOverBus, CallsDoNotRunTheCallersEventsWhileWaiting) {
     // must wait until the call has returned, not run in its middle; so must
     // a timer of the caller's that comes due.
     tests::FakeHost window;
-    const host::ObjectExport windowExport =
-        host::exportWindow(bus.connect("client"), window, 1);
+    const host::ObjectExport windowExport = host::exportWindow(bus.connect("client"), window, 1);
     const host::ObjectRef windowRef = windowExport.reference();
     const QDBusConnection serverConnection = server.connection();
     served.setHandler("CallBack", [&](const std::vector<Variant>&) {

@@ -106,6 +106,29 @@ TEST_F(PeerHost, AHostThatStopsAnsweringIsPutToTheQuestionAndGivingUpFailsTheCal
     EXPECT_EQ(hostObject->Invoke("Echo", {int32_t{11}}), Variant(int32_t{11}));
 }
 
+TEST_F(PeerHost, CallsSentBeforeOneGivenUpFailAtOnceWithoutAQuestionOfTheirOwn) {
+    stop();
+    int asked = 0;
+    const host::ScopedUnansweredCallQuestion ask([&](host::UnansweredCall&) {
+        ++asked;
+        return false;
+    });
+    const auto first = hostObject->Send("Echo", {int32_t{1}});
+    const auto second = hostObject->Send("Echo", {int32_t{2}});
+    EXPECT_THROW(first->answer(), host::HostCallError);
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        second->answer();
+        FAIL() << "a call sent to a stopped host answered";
+    } catch (const host::HostCallError& error) {
+        EXPECT_TRUE(error.reason().endsWith("(Echo is still unanswered)")) << error.what();
+    }
+    EXPECT_THROW(hostObject->Send("Echo", {int32_t{3}}), host::HostCallError);
+    EXPECT_LT(clock.elapsed(), 100);
+    EXPECT_EQ(asked, 1);
+}
+
 TEST_F(PeerHost, WaitingOnIsAskedAgainAfterTheNextInterval) {
     stop();
     const host::ScopedUnansweredCallQuestion ask([this](host::UnansweredCall& call) {
