@@ -12,6 +12,8 @@
 #include "platform/Random.h"
 
 #include <QCheckBox>
+#include <memory>
+#include <vector>
 
 namespace cinderloom {
 namespace {
@@ -36,8 +38,18 @@ void Cinderloom::shootFilm() {
     {
         const platform::HourglassGuard hourglass;
         const FrameSizes& sizes = cells_.sizes();
+        // Each slot's frame is developed while the host moves to it and stores
+        // the slot before; the move is answered before any plane of the slot
+        // is sent, so planes never land in a frame the host failed to reach.
+        std::vector<std::unique_ptr<host::SentCall>> lastSlotsCalls;
+        const auto answerAll = [](std::vector<std::unique_ptr<host::SentCall>>& calls) {
+            for (const std::unique_ptr<host::SentCall>& call : calls)
+                call->answer();
+            calls.clear();
+        };
         for (int32_t slot = 0; slot < length; ++slot) {
-            hostCalls.Invoke(QStringLiteral("Tal_GotoFrameAdv"), {slot, kGotoFrameMode});
+            const std::unique_ptr<host::SentCall> move =
+                hostCalls.Send(QStringLiteral("Tal_GotoFrameAdv"), {slot, kGotoFrameMode});
             FramePlanes frame =
                 developFrame(cells_.store(), film_.cellAt(slot), sizes.width, sizes.height);
             if (Check1->isChecked()) {
@@ -45,12 +57,19 @@ void Cinderloom::shootFilm() {
                 WiggleWarp(amount, size, source[0], source[1], source[2], frame[0], frame[1],
                            frame[2]);
             }
-            hostCalls.Invoke(QStringLiteral("tal_SetRbuffer"), {std::move(frame[0])});
-            hostCalls.Invoke(QStringLiteral("tal_SetGBuffer"), {std::move(frame[1])});
-            hostCalls.Invoke(QStringLiteral("tal_SetBBuffer"), {std::move(frame[2])});
-            hostCalls.Invoke(QStringLiteral("tal_Status"),
-                             {static_cast<double>(slot) / static_cast<double>(length) * 100.0});
+            answerAll(lastSlotsCalls);
+            move->answer();
+            lastSlotsCalls.push_back(
+                hostCalls.Send(QStringLiteral("tal_SetRbuffer"), {std::move(frame[0])}));
+            lastSlotsCalls.push_back(
+                hostCalls.Send(QStringLiteral("tal_SetGBuffer"), {std::move(frame[1])}));
+            lastSlotsCalls.push_back(
+                hostCalls.Send(QStringLiteral("tal_SetBBuffer"), {std::move(frame[2])}));
+            lastSlotsCalls.push_back(
+                hostCalls.Send(QStringLiteral("tal_Status"),
+                               {static_cast<double>(slot) / static_cast<double>(length) * 100.0}));
         }
+        answerAll(lastSlotsCalls);
     }
     hostCalls.Invoke(QStringLiteral("Tal_GotoFrame"), {int16_t{0}});
     hostCalls.Invoke(QStringLiteral("tal_StatusClose"));

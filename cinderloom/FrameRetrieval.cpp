@@ -7,7 +7,8 @@
 #include "platform/MessageBox.h"
 
 #include <array>
-#include <cstring>
+#include <deque>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -75,31 +76,104 @@ void checkCoversFrame(const QString& method, const host::ByteArray& plane, int64
                 .toStdString());
 }
 
-void copyFrame(host::AutomationObject& hostCalls, CellStore& store, int32_t frame) {
-    hostCalls.Invoke(QStringLiteral("Tal_GotoFrameAdv"), {frame, kGotoFrameMode});
+// The calls of a retrieval in the order the host serves them: for each
+// frame, the move to it, its three planes, and the progress shown after them.
+// They are sent one plane ahead of the plane being copied, so that the host
+// copies the next plane into the file it lends while this side copies the
+// last one out of its file into the cell. A plane is taken only after
+// everything sent before it, so a failed move to a frame is found before any
+// plane of that frame is read.
+class RetrievalCalls {
+public:
+    RetrievalCalls(host::AutomationObject& hostCalls, int32_t frames)
+        : hostCalls_(hostCalls), frames_(frames), percentPerFrame_(100.0 / frames) {}
 
-    static const std::array<QString, 3> methods{QStringLiteral("tal_GetRbuffer"),
-                                                QStringLiteral("tal_GetGbuffer"),
-                                                QStringLiteral("Tal_GetBbuffer")};
+    static constexpr int kChannelCount = 3;
+
+    int64_t planes() const { return int64_t{frames_} * kChannelCount; }
+
+    // Sends the calls up to and including plane `index` (frame index / 3,
+    // channel index % 3).
+    void sendThroughPlane(int64_t index) {
+        const auto frame = static_cast<int32_t>(index / kChannelCount);
+        const auto channel = static_cast<std::size_t>(index % kChannelCount);
+        if (channel == 0)
+            sent_.push_back({Kind::Move, hostCalls_.Send(QStringLiteral("Tal_GotoFrameAdv"),
+                                                         {frame, kGotoFrameMode})});
+        sent_.push_back({Kind::Plane,
+                         hostCalls_.Send(kPlaneMethods[channel], {}, host::ResultUse::CopiedOnce)});
+        if (channel == kChannelCount - 1)
+            ignoringHostCallFailure([&] {
+                sent_.push_back({Kind::Progress, hostCalls_.Send(QStringLiteral("tal_Status"),
+                                                                 {percentPerFrame_ * frame})});
+            });
+    }
+
+    struct Plane {
+        QString method;
+        host::ByteArray samples;
+    };
+
+    // The answer to the next plane sent, after the answers to everything sent
+    // before it.
+    Plane takePlane() {
+        while (!sent_.empty()) {
+            Sent next = std::move(sent_.front());
+            sent_.pop_front();
+            if (next.kind == Kind::Progress) {
+                ignoringHostCallFailure([&] { next.call->answer(); });
+                continue;
+            }
+            host::Variant answer = next.call->answer();
+            if (next.kind == Kind::Plane) {
+                const QString& method = kPlaneMethods[takenPlanes_++ % kChannelCount];
+                return {method, host::resultToPlane(method, std::move(answer))};
+            }
+        }
+        throw std::logic_error("takePlane: no plane call was sent");
+    }
+
+    // The answers still owed after the last plane: progress only.
+    void takeTheRest() {
+        for (Sent& next : sent_)
+            ignoringHostCallFailure([&] { next.call->answer(); });
+        sent_.clear();
+    }
+
+private:
+    enum class Kind { Move, Plane, Progress };
+    struct Sent {
+        Kind kind;
+        std::unique_ptr<host::SentCall> call;
+    };
+    inline static const std::array<QString, kChannelCount> kPlaneMethods{
+        QStringLiteral("tal_GetRbuffer"), QStringLiteral("tal_GetGbuffer"),
+        QStringLiteral("Tal_GetBbuffer")};
+
+    host::AutomationObject& hostCalls_;
+    int32_t frames_;
+    double percentPerFrame_;
+    int64_t takenPlanes_ = 0;
+    std::deque<Sent> sent_;
+};
+
+void copyFrames(host::AutomationObject& hostCalls, CellStore& store, int32_t frames) {
     const int64_t columns = store.columns();
     const int64_t rows = store.rows();
-    const auto rowBytes = static_cast<std::size_t>(columns);
-    // Each plane is copied into its cell as it comes, straight from the file
-    // the host lent it in, and dropped before the next is asked for.
-    for (std::size_t channel = 0; channel < methods.size(); ++channel) {
-        const host::ByteArray plane =
-            host::resultToPlane(methods[channel], hostCalls.InvokeBorrowing(methods[channel]));
-        checkCoversFrame(methods[channel], plane, columns, rows);
-        uint8_t* target = store.cell(kChannels[channel], frame);
-        const uint8_t* source = plane.data();
-        const auto sourceStride = static_cast<std::size_t>(plane.count(0));
-        if (sourceStride == rowBytes) {
-            std::memcpy(target, source, rowBytes * static_cast<std::size_t>(rows));
-            continue;
-        }
-        for (int64_t y = 0; y < rows; ++y, target += rowBytes, source += sourceStride)
-            std::memcpy(target, source, rowBytes);
+    RetrievalCalls calls(hostCalls, frames);
+    calls.sendThroughPlane(0);
+    for (int64_t index = 0; index < calls.planes(); ++index) {
+        if (index + 1 < calls.planes())
+            calls.sendThroughPlane(index + 1);
+        const RetrievalCalls::Plane plane = calls.takePlane();
+        checkCoversFrame(plane.method, plane.samples, columns, rows);
+        const auto channel = static_cast<std::size_t>(index % RetrievalCalls::kChannelCount);
+        host::copyPlaneRows(store.cell(kChannels[channel], index / RetrievalCalls::kChannelCount),
+                            static_cast<std::size_t>(columns), plane.samples.data(),
+                            static_cast<std::size_t>(plane.samples.count(0)),
+                            static_cast<std::size_t>(columns), static_cast<std::size_t>(rows));
     }
+    calls.takeTheRest();
 }
 
 } // namespace
@@ -127,13 +201,7 @@ void retrieveFrames(host::AutomationObject& hostCalls, RetrievedCells& cells) {
         CellStore store = cells.takeSpare(sizes.columns(), sizes.rows(), sizes.count);
         if (store.empty())
             store = newStoreFor(sizes);
-        const double percentPerFrame = 100.0 / sizes.count;
-        for (int32_t frame = 0; frame < sizes.count; ++frame) {
-            copyFrame(hostCalls, store, frame);
-            ignoringHostCallFailure([&] {
-                hostCalls.Invoke(QStringLiteral("tal_Status"), {percentPerFrame * frame});
-            });
-        }
+        copyFrames(hostCalls, store, sizes.count);
         cells.keep(sizes, std::move(store));
     } catch (const std::exception& error) {
         throw RetrievalError(QStringLiteral("%1\n\n%2")

@@ -134,6 +134,19 @@ TEST_F(CinderloomTest, AFailedRetrievalNamesTheFaultAndKeepsTheCellsAndSizesBefo
         EXPECT_TRUE(std::string(error.what()).ends_with(kept)) << error.what();
     }
     expectStartUpCellsKept();
+
+    // A move to a frame that fails is found before any plane of that frame
+    // counts, though the plane after it was asked for already.
+    scriptAnimation(fake(), 4, 4, 5);
+    fake().failNthCall("Tal_GotoFrameAdv", 2, "no such frame");
+    try {
+        module->RetrieveFrames();
+        FAIL() << "the failed move was ignored";
+    } catch (const cinderloom::RetrievalError& error) {
+        EXPECT_TRUE(std::string(error.what()).starts_with("Tal_GotoFrameAdv: no such frame"))
+            << error.what();
+    }
+    expectStartUpCellsKept();
 }
 
 TEST_F(CinderloomTest, SizesFromTheHostAreRefusedWhereTheyArriveNamingTheCall) {
