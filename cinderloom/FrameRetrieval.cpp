@@ -98,14 +98,16 @@ public:
         const auto frame = static_cast<int32_t>(index / kChannelCount);
         const auto channel = static_cast<std::size_t>(index % kChannelCount);
         if (channel == 0)
-            sent_.push_back({Kind::Move, hostCalls_.Send(QStringLiteral("Tal_GotoFrameAdv"),
-                                                         {frame, kGotoFrameMode})});
-        sent_.push_back({Kind::Plane,
+            sent_.push_back(
+                {Kind::Move, channel,
+                 hostCalls_.Send(QStringLiteral("Tal_GotoFrameAdv"), {frame, kGotoFrameMode})});
+        sent_.push_back({Kind::Plane, channel,
                          hostCalls_.Send(kPlaneMethods[channel], {}, host::ResultUse::CopiedOnce)});
         if (channel == kChannelCount - 1)
             ignoringHostCallFailure([&] {
-                sent_.push_back({Kind::Progress, hostCalls_.Send(QStringLiteral("tal_Status"),
-                                                                 {percentPerFrame_ * frame})});
+                sent_.push_back(
+                    {Kind::Progress, channel,
+                     hostCalls_.Send(QStringLiteral("tal_Status"), {percentPerFrame_ * frame})});
             });
     }
 
@@ -126,7 +128,7 @@ public:
             }
             host::Variant answer = next.call->answer();
             if (next.kind == Kind::Plane) {
-                const QString& method = kPlaneMethods[takenPlanes_++ % kChannelCount];
+                const QString& method = kPlaneMethods[next.channel];
                 return {method, host::resultToPlane(method, std::move(answer))};
             }
         }
@@ -144,6 +146,7 @@ private:
     enum class Kind { Move, Plane, Progress };
     struct Sent {
         Kind kind;
+        std::size_t channel;
         std::unique_ptr<host::SentCall> call;
     };
     inline static const std::array<QString, kChannelCount> kPlaneMethods{
@@ -153,7 +156,6 @@ private:
     host::AutomationObject& hostCalls_;
     int32_t frames_;
     double percentPerFrame_;
-    int64_t takenPlanes_ = 0;
     std::deque<Sent> sent_;
 };
 
